@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Mijotine needs.
+# Quiet and quick when everything is already there; uses sudo when not root.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ make cmake pkg-config libgtest-dev
+  # the program: SDL 1.2 (the maintained compat layer, which must come in the
+  # same apt command as the SDL 1.2 add-on libraries), OpenGL and GLU
+  libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
+  libglu1-mesa-dev
+  # the start-up question box
+  x11-utils
+  # the data generator: drawing, JPEG, Ogg Vorbis, loudness, and the font it copies
+  libcairo2-dev libturbojpeg0-dev libvorbis-dev libebur128-dev fonts-dejavu-extra
+  # headless tests: virtual X server with software GL, real input, screenshots, sound checks
+  xvfb xauth xdotool imagemagick libgl1-mesa-dri sox
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,6 @@
+#pragma once
+// One frame of the loading screen for a progress value, presented at once.
+
+// The frame (0, 1 or 2) of the animated panel for a progress value.
+int loadingFrame(float progress);
+void drawLoadingScreen(float progress);

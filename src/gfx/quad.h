@@ -1,0 +1,12 @@
+#pragma once
+// The two 2D drawing primitives, in the pixel space of pushOrtho2D.
+
+#include "gfx/rect.h"
+
+// Cuts src (in 512-texel units) out of texture and draws it into dest, rotated
+// by angle degrees and scaled about dest's centre. Always returns true.
+bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, float angle, float scale,
+                      float z);
+
+// Stretches the bound texture over the whole 800 x 600 screen in the current colour.
+void drawFullscreenQuad();

@@ -1,0 +1,25 @@
+#pragma once
+// Pictures from ./data/ turned into GL textures, and the table of 24 slots.
+
+// Texture table slots.
+enum TextureSlot {
+    kSlotFirstCard = 0,      // 0..2 intro cards
+    kSlotFirstSlide = 3,     // 3..9 slides
+    kSlotLastSlide = 9,
+    kSlotOutroCard1 = 10,
+    kSlotOutroCard2 = 11,
+    kSlotScrollerBackground = 12,
+    kSlotAtlas = 13,
+    kSlotParticle = 14,
+    kSlotChef = 15,
+    kSlotBubble = 16,
+    kSlotFirstCaption = 17,  // 17..23 captions of the slides
+};
+
+// The GL texture name of the picture at path, or 0 (after one printed line)
+// if it can't be used. The new texture is left bound.
+int loadTexture(const char* path);
+// Fills every slot but the atlas, drawing the loading screen as it goes.
+void loadAllTextures(int* table, float progressFrom, float progressTo);
+// Releases the GL textures of all 24 slots.
+void deleteTextures(int* table);

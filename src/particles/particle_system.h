@@ -1,0 +1,57 @@
+#pragma once
+// Short-lived glowing sprites, updated with the frame's time step and drawn as one batch.
+
+#include <list>
+
+#include <SDL/SDL.h>
+
+#include "math/vector3.h"
+
+class ParticleEmitter {
+public:
+    Vector3 position;
+    Vector3 velocity;
+
+    virtual ~ParticleEmitter() = default;
+    virtual void draw() = 0;
+    virtual void spawn(Vector3 at, Uint32 nowMs, float tilt);
+    virtual void init(Vector3 at, Uint32 nowMs) = 0;
+    virtual bool update(Sint32 deltaMs) = 0;
+    virtual void hook() = 0;
+};
+
+class SparkEmitter : public ParticleEmitter {
+public:
+    Sint32 width = 0;
+    Sint32 height = 0;
+    Uint32 ageMs = 0;
+    Uint32 startMs = 0;
+    Uint32 endMs = 0;
+    float wobbleRate = 0;
+    float tiltDeg = 0;
+    float tintBoost = 0;
+    Sint32 palette = 0;
+
+    void draw() override;
+    void spawn(Vector3 at, Uint32 nowMs, float tilt) override;
+    void init(Vector3 at, Uint32 nowMs) override;
+    bool update(Sint32 deltaMs) override;
+    void hook() override {}
+};
+
+class ParticleSystem {
+public:
+    bool paused = false;
+    std::list<ParticleEmitter*> emitters;
+
+    ParticleSystem() = default;
+    ~ParticleSystem();
+    ParticleSystem(const ParticleSystem&) = delete;
+    ParticleSystem& operator=(const ParticleSystem&) = delete;
+
+    void spawn(Sint32 x, Sint32 y, Sint32 kind, Uint32 nowMs, float tilt, float tintBoost);
+    void update(Sint32 deltaMs);
+    void draw();
+    void clear();
+    bool togglePaused();
+};

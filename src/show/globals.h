@@ -1,0 +1,31 @@
+#pragma once
+// The show's global block: every long-lived object that more than one part of
+// the show touches, created by the start-up sequence and reached from here.
+
+#include <string>
+
+class FrameTimer;
+class SlideTransition;
+class MusicPlayer;
+class ParticleSystem;
+class GlyphFont;
+class Vector3;
+
+constexpr int kTextureSlots = 24;
+constexpr int kScrollLineCount = 287;
+
+extern int ttfUsers;
+extern MusicPlayer* musicPlayer;
+extern ParticleSystem* particleSystem;
+extern SlideTransition* slideTransition;
+extern Vector3* ambientGlows;
+extern int mouseX;
+extern int mouseY;
+extern float trailBurst;
+extern int* textures;
+extern float trailCountdown;
+extern FrameTimer* frameTimer;
+extern GlyphFont* glyphFont;
+extern std::string scrollLines[kScrollLineCount];
+extern float scrollSpeed;
+extern float scrollPosition;

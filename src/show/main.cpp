@@ -1,0 +1,3 @@
+#include "show/show.h"
+
+int main(int, char**) { return runShow(); }

@@ -1,0 +1,51 @@
+#pragma once
+// Text in OpenGL from one TrueType font at one size: each printable ASCII
+// character is rendered once, on first use, into a texture of its own.
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_ttf.h>
+
+struct GlyphEntry {
+    int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
+    SDL_Surface* surface = nullptr;  // null: not made yet
+    unsigned int texture = 0;
+    float s0 = 0, t0 = 0, s1 = 0, t1 = 0;
+};
+
+class GlyphFont {
+public:
+    int height = 0;
+    int ascent = 0;
+    int descent = 0;
+    int lineSkip = 0;
+    GlyphEntry glyphs[127];
+    const char* fontFile;
+    int pointSize;
+    int style;
+    float red, green, blue;
+    TTF_Font* font = nullptr;
+    SDL_Color textColour{};
+
+    GlyphFont(const char* fontFile, int pointSize, int style, float red, float green, float blue);
+    ~GlyphFont();
+    GlyphFont(const GlyphFont&) = delete;
+    GlyphFont& operator=(const GlyphFont&) = delete;
+
+    void open();
+    void makeGlyph(char ch);
+    void drawText(const char* text, int x, int y);
+    SDL_Rect measureText(const char* text);
+    void drawGlyphOnCube(char ch);
+    int getHeight() const { return height; }
+    int getLineSkip() const { return lineSkip; }
+};
+
+// True for codes 32..126 read as signed 8-bit values.
+bool isPrintable(char ch);
+// The smallest power of two that is at least n (1 for n <= 1).
+int nextPowerOfTwo(int n);
+// Copies source into the top-left of a new power-of-two RGBA texture, keying
+// out the colour (r, g, b); delivers the texture coordinates of the picture.
+unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& s1, float& t1, Uint8 r,
+                              Uint8 g, Uint8 b);
+void drawCubeFace(float a, float m);

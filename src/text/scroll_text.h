@@ -1,0 +1,11 @@
+#pragma once
+// The scroll text and the opening of its font.
+
+#include "show/globals.h"
+
+// The 287 lines of the scroll text, in order.
+extern const char* const kScrollText[kScrollLineCount];
+
+// Creates glyphFont ("./data/font.ttf", 32 points, black), sets the scroll
+// position and speed to their starting values and fills scrollLines.
+void initScrollText();

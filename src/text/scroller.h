@@ -1,0 +1,22 @@
+#pragma once
+// The Scroller screen: the text window, its cover and fade bands, and the
+// ring of sprites; everything derived from scrollPosition.
+
+#include "math/vector3.h"
+
+Vector3 sphericalPoint(float r, float theta, float phi);
+void billboardAxes(Vector3& right, Vector3& up, Vector3& forward);
+void drawBillboard(const Vector3& centre, const Vector3& right, const Vector3& up, const Vector3& forward,
+                   float h);
+
+// Which lines a scroll position puts in the drawn window: [first, last).
+struct LineWindow {
+    int first;
+    int last;
+};
+LineWindow scrollLineWindow(float position);
+// The y of line i's top at the given scroll position, as drawn.
+int scrollLineY(int i, float position);
+
+// Advances the scroll and draws one frame of it; always true.
+bool drawScroller();

@@ -1,0 +1,47 @@
+#include "support/gl_context.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+#include <SDL/SDL_opengl.h>
+
+#include "gfx/window.h"
+
+void ensureGlWindow() {
+    static bool open = false;
+    if (open) return;
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "test window: SDL_Init failed: %s\n", SDL_GetError());
+        std::abort();
+    }
+    setVideoMode("Mijotine test", 800, 600, false);
+    if (!SDL_GetVideoSurface()) {
+        std::fprintf(stderr, "test window: no video mode: %s\n", SDL_GetError());
+        std::abort();
+    }
+    initGl(800, 600);
+    pushOrtho2D(800, 600);
+    open = true;
+}
+
+std::array<uint8_t, 3> readPixel(int x, int y) {
+    unsigned char px[4] = {0, 0, 0, 0};
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 599 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    return {px[0], px[1], px[2]};
+}
+
+void resetGlFrame() {
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// A real 800 x 600 OpenGL window for tests that draw (under Xvfb with Mesa),
+// set up like the show's: initGl and the 2D pixel projection.
+
+#include <array>
+#include <cstdint>
+
+#include <SDL/SDL.h>
+
+// Opens the window on first use; later calls reuse it. SDL audio uses the
+// dummy driver unless the environment says otherwise.
+void ensureGlWindow();
+
+// The colour of window pixel (x, y), origin top left, read from the back buffer.
+std::array<uint8_t, 3> readPixel(int x, int y);
+
+// Clears the back buffer to black and resets the show's standard GL state:
+// texturing on, standard blending on, white colour, identity modelview.
+void resetGlFrame();
