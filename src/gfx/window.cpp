@@ -1,0 +1,108 @@
+#include "gfx/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
+#include <SDL/SDL_opengl.h>
+#include <GL/glu.h>
+
+// Every diagnostic is flushed at once so that no line is lost if the process
+// ends abnormally right after it.
+#define SAY(...)                       \
+    do {                               \
+        std::printf(__VA_ARGS__);      \
+        std::fflush(stdout);           \
+    } while (0)
+
+void initWindow(const char* caption, int width, int height, bool fullscreen) {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+        SAY("Couldn't initialize SDL: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    std::atexit(SDL_Quit);
+
+    SDL_Surface* icon = IMG_Load("./data/icon.jpg");
+    if (icon) {
+        SDL_WM_SetIcon(icon, NULL);
+    } else {
+        SAY("  Failed to load icon.jpg\n");
+    }
+    SDL_FreeSurface(icon);
+
+#ifdef _WIN32
+    // The Windows entry wrapper sends both streams into files; put them back
+    // on the console so the diagnostics can be seen.
+    std::freopen("CON", "w", stdout);
+    std::freopen("CON", "w", stderr);
+#endif
+
+    setVideoMode(caption, width, height, fullscreen);
+}
+
+void setVideoMode(const char* caption, int width, int height, bool fullscreen) {
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (!info) {
+        SAY("Couldn't get video information: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    SDL_WM_SetCaption(caption, "icon");
+
+    const int depth = info->vfmt ? info->vfmt->BitsPerPixel : 0;
+    Uint32 flags = SDL_OPENGL;
+    if (fullscreen) flags |= SDL_FULLSCREEN;
+    if (!SDL_SetVideoMode(width, height, depth, flags)) {
+        SAY("Couldn't set video mode: %s\n", SDL_GetError());
+        // Without a window and GL context there is nothing to show and every
+        // GL call that follows would be made without a context.
+        std::exit(1);
+    }
+}
+
+void initGl(int width, int height) {
+    glViewport(0, 0, width, height);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60, static_cast<float>(width) / static_cast<float>(height), 10, 1500);
+    glMatrixMode(GL_MODELVIEW);
+
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    // The depth test stays off: drawing order alone decides what is on top.
+    glDepthFunc(GL_ALWAYS);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_POINT_SMOOTH);
+}
+
+void pushOrtho2D(float width, float height) {
+    // Window pixels, origin top left, y downwards.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popOrtho2D() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
