@@ -1,6 +1,10 @@
 #pragma once
 // Pictures from ./data/ turned into GL textures, and the table of 24 slots.
 
+#include <vector>
+
+struct SDL_Surface;
+
 // Texture table slots.
 enum TextureSlot {
     kSlotFirstCard = 0,      // 0..2 intro cards
@@ -23,3 +27,7 @@ int loadTexture(const char* path);
 void loadAllTextures(int* table, float progressFrom, float progressTo);
 // Releases the GL textures of all 24 slots.
 void deleteTextures(int* table);
+
+// The pixels of a 3- or 4-byte surface as tightly packed rows, top row first,
+// in R, G, B (, A) byte order, whatever the surface's row padding and masks.
+std::vector<unsigned char> tightRgbPixels(const SDL_Surface* surface);
