@@ -2,6 +2,8 @@
 // The Scroller screen: the text window, its cover and fade bands, and the
 // ring of sprites; everything derived from scrollPosition.
 
+#include <SDL/SDL.h>
+
 #include "math/vector3.h"
 
 Vector3 sphericalPoint(float r, float theta, float phi);
@@ -17,6 +19,13 @@ struct LineWindow {
 LineWindow scrollLineWindow(float position);
 // The y of line i's top at the given scroll position, as drawn.
 int scrollLineY(int i, float position);
+
+// The scroll position after a frame of deltaMs at the given speed.
+float advanceScrollPosition(float position, Uint32 deltaMs, float speed);
+// The angle (radians) the ring of sprites has turned to at a scroll position.
+float spriteBaseAngle(float position);
+// The half-size of every sprite at a scroll position, 0.84 to 1.16.
+float spriteHalfSize(float position);
 
 // Advances the scroll and draws one frame of it; always true.
 bool drawScroller();
