@@ -18,7 +18,12 @@ public:
     virtual void init(Vector3 at, Uint32 nowMs) = 0;
     virtual bool update(Sint32 deltaMs) = 0;
     virtual void hook() = 0;
+    // True once the emitter can never show anything again, so the system may drop it.
+    virtual bool finished() const { return false; }
 };
+
+// A spark lives this long: after it, its scale stays 0 for good.
+constexpr Uint32 kSparkVisibleMs = 1250;
 
 class SparkEmitter : public ParticleEmitter {
 public:
@@ -37,6 +42,15 @@ public:
     void init(Vector3 at, Uint32 nowMs) override;
     bool update(Sint32 deltaMs) override;
     void hook() override {}
+    bool finished() const override { return ageMs >= kSparkVisibleMs; }
+
+    // What draw() uses, computed without GL.
+    // Size factor: grows over 150 ms, holds, shrinks from 450 ms to 0 at 1250 ms.
+    float scale() const;
+    // Rotation in degrees: a swing of +-30 about the tilt.
+    float angle() const;
+    // The palette's colour with alpha: red, green, blue, alpha.
+    void colour(float rgba[4]) const;
 };
 
 class ParticleSystem {
@@ -50,6 +64,7 @@ public:
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 
     void spawn(Sint32 x, Sint32 y, Sint32 kind, Uint32 nowMs, float tilt, float tintBoost);
+    // Updates every emitter, then drops those that have finished for good.
     void update(Sint32 deltaMs);
     void draw();
     void clear();

@@ -1,6 +1,8 @@
 #pragma once
 // Wipes one full-screen picture into another through a growing disc with a wavy rim.
 
+#include "math/vector3.h"
+
 class SlideTransition {
 public:
     float duration = -1;       // seconds; -1 until the first start
@@ -14,4 +16,29 @@ public:
     bool draw();
     // The outro variant: centred, 65 vertices.
     bool drawCentred();
+
+private:
+    bool drawVariant(bool centred);
 };
+
+// The geometry of one frame of a transition, computed without GL so that it
+// can be checked on its own.
+constexpr int kTransitionMaxVertices = 250;
+
+struct TransitionShape {
+    int vertexCount;  // 250 for the slideshow variant, 65 centred
+    int rimFrequency; // waves of the rim per turn: 10 or 20
+    float rimAmplitude;  // pixels: 104.5 or 24.5
+    Vector3 centre;
+    int radius;       // whole pixels, 0 at the start, below 680 at the end
+};
+
+// Radius of the disc for the time left of a transition of the given length.
+int transitionRadius(float remaining, float duration);
+// Centre of the disc: on the screen diagonal for the slideshow variant, the
+// screen centre for the centred one.
+Vector3 transitionCentre(float centreJitter, bool centred);
+TransitionShape transitionShape(float remaining, float duration, float centreJitter, bool centred);
+// Fills out[0 .. vertexCount-1] with the outline in drawing order (the last
+// vertex closes onto the first) and returns the vertex count.
+int transitionOutline(const TransitionShape& shape, Vector3 out[kTransitionMaxVertices]);
