@@ -289,3 +289,25 @@ TEST_F(Music, MissingSongPrintsOneLineAndStaysSilent) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(Mix_PlayingMusic(), 0);
 }
+
+TEST_F(Music, WithoutASoundDeviceTheShowGoesOnSilently) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    player_.names[0] = "tone.wav";
+
+    testing::internal::CaptureStdout();
+    player_.load();
+    player_.play(0);
+    player_.fadeOut(7500);
+    player_.fadeOut(-1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    // At most the one line of whichever mixer call noticed the missing device.
+    EXPECT_LE(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    if (!out.empty())
+        EXPECT_TRUE(out.rfind(" Mix_LoadMUS: ", 0) == 0 || out.rfind("Mix_PlayMusic: ", 0) == 0) << out;
+    player_.close();
+
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+}
