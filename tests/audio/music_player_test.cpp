@@ -304,8 +304,9 @@ TEST_F(Music, WithoutASoundDeviceTheShowGoesOnSilently) {
     EXPECT_EQ(Mix_PlayingMusic(), 0);
     // At most the one line of whichever mixer call noticed the missing device.
     EXPECT_LE(std::count(out.begin(), out.end(), '\n'), 1) << out;
-    if (!out.empty())
+    if (!out.empty()) {
         EXPECT_TRUE(out.rfind(" Mix_LoadMUS: ", 0) == 0 || out.rfind("Mix_PlayMusic: ", 0) == 0) << out;
+    }
     player_.close();
 
     setenv("SDL_AUDIODRIVER", "disk", 1);
