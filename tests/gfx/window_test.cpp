@@ -1,0 +1,65 @@
+// Start-up of SDL and the window, each run in a child process of its own so
+// that exits and fresh windows don't disturb the other tests.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <SDL/SDL.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "gfx/window.h"
+#include "pictures.h"
+
+namespace {
+
+// Runs in the child: diagnostics go to stderr, where the death test looks.
+void startIn(const std::string& dir, const char* videoDriver) {
+    if (chdir(dir.c_str()) != 0) std::exit(3);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (videoDriver) setenv("SDL_VIDEODRIVER", videoDriver, 1);
+    std::fflush(stdout);
+    dup2(2, 1);
+    initWindow("Mijotine - Issue 1 - In the kitchen with Stovecraft", 800, 600, false);
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    char* title = nullptr;
+    char* icon = nullptr;
+    SDL_WM_GetCaption(&title, &icon);
+    std::fprintf(stderr, "window %dx%d gl=%d caption=%s/%s\n", screen ? screen->w : 0, screen ? screen->h : 0,
+                 screen && (screen->flags & SDL_OPENGL) ? 1 : 0, title ? title : "", icon ? icon : "");
+    std::exit(0);
+}
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        dir_ = makeTempDir();
+    }
+    void TearDown() override { removeTree(dir_); }
+    std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(Window, MissingIconPrintsOneLineAndTheWindowOpens) {
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0),
+                "^  Failed to load icon\\.jpg\nwindow 800x600 gl=1 "
+                "caption=Mijotine - Issue 1 - In the kitchen with Stovecraft/icon\n$");
+}
+
+TEST_F(Window, PresentIconPrintsNothing) {
+    ASSERT_EQ(mkdir((dir_ + "/data").c_str(), 0755), 0);
+    writePng(dir_ + "/data/icon.jpg", 32, 32, kPngRgba, std::vector<uint8_t>(32 * 32 * 4, 128));
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^(.*\n)*window 800x600 gl=1 [^\n]*\n$");
+    // No icon line anywhere.
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^([^F]|F[^a])*$");
+}
+
+TEST_F(Window, NoVideoModeEndsTheProgramWithItsLine) {
+    // The dummy video driver has no OpenGL, so the mode can't be set.
+    EXPECT_EXIT(startIn(dir_, "dummy"), testing::ExitedWithCode(1),
+                "  Failed to load icon\\.jpg\nCouldn't set video mode: [^\n]*\n$");
+}
