@@ -51,7 +51,7 @@ TEST_F(Quads, OddSizesLoseAPixelAndFractionalDepthIsTruncated) {
     EXPECT_EQ(readPixel(738, 577), kWhite);
     EXPECT_EQ(readPixel(739, 560), kBlack);
     EXPECT_EQ(readPixel(720, 578), kBlack);
-    // A z of 1.9 would be 1, still on the clip plane's edge; 2 is clipped away.
+    // z 2.5 is 2, outside the pixel projection's depth range.
     resetGlFrame();
     drawTexturedQuad(Rect(100, 100, 50, 50), 0, Rect(0, 0, 512, 512), 0, 1, 2.5f);
     EXPECT_EQ(readPixel(125, 125), kBlack);
@@ -179,22 +179,4 @@ TEST_F(Quads, PixelProjectionCornersAndPushPopRoundTrip) {
     EXPECT_NEAR(proj2[0], f * 3 / 4, 1e-4);
     EXPECT_NEAR(proj2[10], -(1500.0f + 10) / (1500 - 10), 1e-4);
     pushOrtho2D(800, 600);
-}
-
-TEST(GlState, InitGlSetsTheShowsFixedState) {
-    ensureGlWindow();
-    // ensureGlWindow ran initGl; nothing since has changed these.
-    GLint v[4];
-    glGetIntegerv(GL_VIEWPORT, v);
-    EXPECT_EQ(v[2], 800);
-    EXPECT_EQ(v[3], 600);
-    glGetIntegerv(GL_DEPTH_FUNC, v);
-    EXPECT_EQ(v[0], GL_ALWAYS);
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
-    EXPECT_TRUE(glIsEnabled(GL_POINT_SMOOTH));
-    GLfloat c[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, c);
-    EXPECT_EQ(c[0] + c[1] + c[2] + c[3], 0.0f);
 }

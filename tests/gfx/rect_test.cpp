@@ -23,16 +23,3 @@ TEST(Rect, NegativeSizesCountFromTheOtherSide) {
     EXPECT_FALSE(r.contains(95, 44));
     EXPECT_FALSE(r.contains(95, 51));
 }
-
-TEST(Rect, SetStoresAndReturnsItself) {
-    Rect r;
-    const Rect& same = r.set(1, 2, 3, 4);
-    EXPECT_EQ(&same, &r);
-    EXPECT_EQ(r.x(), 1);
-    EXPECT_EQ(r.y(), 2);
-    EXPECT_EQ(r.w(), 3);
-    EXPECT_EQ(r.h(), 4);
-    // A zero-sized rectangle still holds its one point.
-    EXPECT_TRUE(Rect(5, 5, 0, 0).contains(5, 5));
-    EXPECT_FALSE(Rect(5, 5, 0, 0).contains(6, 5));
-}

@@ -53,9 +53,7 @@ TEST_F(Window, MissingIconPrintsOneLineAndTheWindowOpens) {
 TEST_F(Window, PresentIconPrintsNothing) {
     ASSERT_EQ(mkdir((dir_ + "/data").c_str(), 0755), 0);
     writePng(dir_ + "/data/icon.jpg", 32, 32, kPngRgba, std::vector<uint8_t>(32 * 32 * 4, 128));
-    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^(.*\n)*window 800x600 gl=1 [^\n]*\n$");
-    // No icon line anywhere.
-    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^([^F]|F[^a])*$");
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^window 800x600 gl=1 [^\n]*\n$");
 }
 
 TEST_F(Window, NoVideoModeEndsTheProgramWithItsLine) {
