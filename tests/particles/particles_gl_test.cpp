@@ -83,12 +83,6 @@ TEST_F(SparksGl, SparksAreAddedAndBlackStaysBlackElsewhere) {
     EXPECT_NEAR(g[0], 51 + 0.7 * 0.1 * 255, 2);
     EXPECT_NEAR(g[2], 51 + 0.7 * 0.97 * 255, 2);
     EXPECT_NEAR(readPixel(416, 300)[2], 51, 1);
-
-    // Two sparks on the same spot brighten each other.
-    resetGlFrame();
-    particleSystem->emitters.push_back(stillSpark(300));
-    updateAndDrawTrail();
-    EXPECT_NEAR(readPixel(400, 300)[1], 2 * 0.7 * 0.2 * 255, 3);
 }
 
 TEST_F(SparksGl, ShrinkingSparkDrawsSmallerAboutItsCentre) {
