@@ -267,9 +267,9 @@ const Caption captions[7] = {
 // Half-width of the bubble's usable inside at height y, leaving room for the
 // caption's tilt and breathing.
 static double usableHalfWidth(const BubbleShape& b, double y) {
-    double t = (y - b.cy) / (b.ry * 0.9);
+    double t = (y - b.cy) / (b.ry * 0.88);
     if (std::abs(t) >= 1) return 0;
-    return b.rx * 0.78 * std::sqrt(1 - t * t);
+    return b.rx * 0.8 * std::sqrt(1 - t * t);
 }
 
 void drawCaption(Canvas& c, int k) {

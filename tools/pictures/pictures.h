@@ -17,7 +17,7 @@ void drawCaption(Canvas& c, int k);
 
 // The inside of the bubble that captions must stay within, in 512-texel units.
 struct BubbleShape {
-    double cx = 290, cy = 200, rx = 212, ry = 168;
+    double cx = 284, cy = 198, rx = 224, ry = 178;
 };
 
 // atlas, particle sprite and window icon

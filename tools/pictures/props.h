@@ -36,6 +36,7 @@ void wineGlassSide(Canvas& c, double cx, double baseY, double h);
 void candleSide(Canvas& c, double cx, double baseY, double h);
 void glassTop(Canvas& c, double cx, double cy, double r);  // a glass of red from above
 void plateTop(Canvas& c, double cx, double cy, double rx, double ry);
+// Step label card; a negative x places its right edge that far from the right.
 void headingCard(Canvas& c, double x, double y, int step, const std::string& title);
 
 // ---- food (props_food.cpp)

@@ -59,10 +59,11 @@ void beefChunk(Canvas& c, double cx, double cy, double w, double h, double angle
     for (int i = 0; i < 14; ++i) {
         double x0 = rng.range(-w / 2, w / 2), y0 = rng.range(-h / 3, h / 2);
         cairo_move_to(cr, x0, y0);
-        cairo_curve_to(cr, x0 + rng.range(-30, 30), y0 + rng.range(-20, 20), x0 + rng.range(-40, 40),
-                       y0 + rng.range(-25, 25), x0 + rng.range(-60, 60), y0 + rng.range(-30, 30));
-        setRgb(cr, fat, rng.range(0.4, 0.8));
-        cairo_set_line_width(cr, rng.range(1.0, 3.2));
+        double dx = rng.range(20, 50) * (rng.uni() < 0.5 ? -1 : 1);
+        cairo_curve_to(cr, x0 + dx * 0.3, y0 + rng.range(-8, 8), x0 + dx * 0.7, y0 + rng.range(-10, 10),
+                       x0 + dx, y0 + rng.range(-12, 12));
+        setRgb(cr, fat, rng.range(0.3, 0.6));
+        cairo_set_line_width(cr, rng.range(0.8, 2.0));
         cairo_stroke(cr);
     }
     cairo_restore(cr);
@@ -72,36 +73,42 @@ void beefChunk(Canvas& c, double cx, double cy, double w, double h, double angle
 void beefCube(cairo_t* cr, double cx, double cy, double s, double angle, double browned,
               uint32_t seed) {
     Rgb col = mix(rawBeef, brownBeef, browned);
+    Rng rng(seed);
+    double w = s * rng.range(0.85, 1.1), h = s * rng.range(0.8, 1.0);
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
     cairo_rotate(cr, angle);
-    // shadow under the cube
     cairo_new_path(cr);
-    roundedRect(cr, -s / 2 + s * 0.1, -s / 2 + s * 0.14, s, s * 0.95, s * 0.28);
+    roundedRect(cr, -w / 2 + s * 0.12, -h / 2 + s * 0.16, w, h, s * 0.22);
     setRgb(cr, pal::black, 0.45);
     cairo_fill(cr);
-    blobPath(cr, 0, 0, s * 0.55, s * 0.5, 0, 0.28, seed);
-    roundShadeFillPreserve(cr, col, 0, 0, s * 0.55, 0.5);
+    // the cube's sides, darker, then its top face a little up and to the left
+    roundedRect(cr, -w / 2, -h / 2, w, h, s * 0.22);
+    setRgb(cr, shade(col, 0.55));
+    cairo_fill(cr);
+    roundedRect(cr, -w / 2, -h / 2, w * 0.86, h * 0.84, s * 0.2);
+    shadeFillPreserve(cr, col, -w / 2, -h / 2, w * 0.86, h * 0.84, 0.35);
     cairo_save(cr);
     cairo_clip(cr);
-    Rng rng(seed);
-    // crust: darker seared patches and a glossy edge
-    for (int i = 0; i < 7; ++i) {
-        ellipsePath(cr, rng.range(-s / 3, s / 3), rng.range(-s / 3, s / 3), rng.range(s * 0.08, s * 0.2),
-                    rng.range(s * 0.05, s * 0.14));
-        setRgb(cr, shade(col, 0.55), 0.5 * browned + 0.1);
+    cairo_new_path(cr);
+    // seared crust: dark flecks; raw meat: a seam of fat instead
+    for (int i = 0; i < 16; ++i) {
+        ellipsePath(cr, rng.range(-w / 2, w * 0.36), rng.range(-h / 2, h * 0.34), rng.range(s * 0.04, s * 0.12),
+                    rng.range(s * 0.03, s * 0.08));
+        setRgb(cr, shade(col, rng.range(0.4, 0.7)), 0.25 + 0.5 * browned);
         cairo_fill(cr);
     }
-    if (browned < 0.6) {
-        cairo_move_to(cr, -s * 0.3, rng.range(-s * 0.2, s * 0.2));
-        cairo_line_to(cr, s * 0.3, rng.range(-s * 0.2, s * 0.2));
-        setRgb(cr, fat, 0.6);
-        cairo_set_line_width(cr, s * 0.05);
+    if (browned < 0.5) {
+        double y0 = rng.range(-h * 0.2, h * 0.15);
+        cairo_move_to(cr, -w / 2, y0);
+        cairo_curve_to(cr, -w * 0.1, y0 + rng.range(-5, 5), w * 0.1, y0 + rng.range(-5, 5), w / 2, y0 + rng.range(-6, 6));
+        setRgb(cr, fat, 0.75);
+        cairo_set_line_width(cr, s * 0.06);
         cairo_stroke(cr);
     }
     cairo_restore(cr);
     cairo_new_path(cr);
-    highlight(cr, -s * 0.18, -s * 0.2, s * 0.18, s * 0.08, 0.45);
+    highlight(cr, -w * 0.2, -h * 0.25, s * 0.2, s * 0.07, 0.35 + 0.2 * browned);
     cairo_restore(cr);
 }
 
@@ -255,7 +262,7 @@ void onionPiece(cairo_t* cr, double cx, double cy, double s, double angle, doubl
     cairo_rotate(cr, angle);
     cairo_new_path(cr);
     cairo_arc(cr, 0, 0, s, M_PI * 1.05, M_PI * 1.95);
-    cairo_arc_negative(cr, 0, 0, s * 0.7, M_PI * 1.95, M_PI * 1.05);
+    cairo_arc_negative(cr, 0, 0, s * 0.5, M_PI * 1.95, M_PI * 1.05);
     cairo_close_path(cr);
     shadeFillPreserve(cr, col, -s, -s, s * 2, s, 0.35);
     setRgb(cr, shade(col, 0.7), 0.8);
@@ -634,25 +641,25 @@ void stewContents(Canvas& c, double cx, double cy, double rx, double ry, uint32_
     ellipsePath(cr, cx, cy, rx, ry);
     cairo_clip(cr);
     int x0 = static_cast<int>(cx - rx), y0 = static_cast<int>(cy - ry);
-    Rgb sauce = mix({0.45, 0.16, 0.08}, {0.32, 0.06, 0.08}, richness);
+    Rgb sauce = mix({0.42, 0.17, 0.07}, {0.34, 0.09, 0.06}, richness);
     paintPixels(cr, x0, y0, static_cast<int>(rx * 2) + 2, static_cast<int>(ry * 2) + 2,
                 [&](int px, int py) {
                     double n = fbm(px / 30.0, py / 30.0, seed, 4);
                     double sheen = fbm(px / 12.0, py / 12.0, seed + 9, 2);
                     double k = 0.75 + 0.5 * n;
-                    if (sheen > 0.68) k += (sheen - 0.68) * 3.0;
+                    if (sheen > 0.72) k += (sheen - 0.72) * 1.6;
                     return shade(sauce, k);
                 });
     Rng rng(seed);
-    int n = static_cast<int>(rx * ry / 900);
+    double sz = std::max(14.0, std::min(rx, ry) * 0.18);
+    int n = static_cast<int>(M_PI * rx * ry / (sz * sz * 2.6));
     for (int i = 0; i < n; ++i) {
         double a = rng.range(0, 6.28), d = std::sqrt(rng.uni()) * 0.85;
         double x = cx + std::cos(a) * rx * d, y = cy + std::sin(a) * ry * d;
         int kind = rng.below(garnish ? 5 : 3);
-        double sz = std::min(rx, ry) * 0.11;
         switch (kind) {
             case 0:
-            case 1: beefCube(cr, x, y, sz * rng.range(1.1, 1.5), rng.range(0, 6.28), 1.0, rng.next()); break;
+            case 1: beefCube(cr, x, y, sz * rng.range(1.1, 1.4), rng.range(0, 6.28), 0.9, rng.next()); break;
             case 2: carrotSlice(cr, x, y, sz * 0.55, 0.5); break;
             case 3: pearlOnion(cr, x, y, sz * 0.45, 0.7); break;
             default: mushroomHalf(cr, x, y, sz * 0.6, rng.range(0, 6.28), 0.7); break;
@@ -661,7 +668,7 @@ void stewContents(Canvas& c, double cx, double cy, double rx, double ry, uint32_
     // glossy sauce pooling over everything
     for (int i = 0; i < 10; ++i) {
         double a = rng.range(0, 6.28), d = rng.range(0.1, 0.8);
-        highlight(cr, cx + std::cos(a) * rx * d, cy + std::sin(a) * ry * d, rx * 0.08, ry * 0.03, 0.35);
+        highlight(cr, cx + std::cos(a) * rx * d, cy + std::sin(a) * ry * d, rx * 0.06, ry * 0.025, 0.25);
     }
     cairo_restore(cr);
 }

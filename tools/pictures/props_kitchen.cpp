@@ -204,9 +204,9 @@ double fryingPanTop(Canvas& c, double cx, double cy, double r, double handleAngl
     cairo_arc(cr, cx, cy, inner, 0, 2 * M_PI);
     cairo_pattern_t* p = cairo_pattern_create_radial(cx - inner * 0.3, cy - inner * 0.3, 0, cx, cy,
                                                      inner);
-    cairo_pattern_add_color_stop_rgb(p, 0, 0.62, 0.6, 0.58);
-    cairo_pattern_add_color_stop_rgb(p, 0.7, 0.36, 0.35, 0.34);
-    cairo_pattern_add_color_stop_rgb(p, 1, 0.2, 0.19, 0.19);
+    cairo_pattern_add_color_stop_rgb(p, 0, 0.64, 0.58, 0.5);
+    cairo_pattern_add_color_stop_rgb(p, 0.7, 0.4, 0.35, 0.3);
+    cairo_pattern_add_color_stop_rgb(p, 1, 0.22, 0.19, 0.16);
     cairo_set_source(cr, p);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
@@ -691,6 +691,7 @@ void headingCard(Canvas& c, double x, double y, int step, const std::string& tit
     ts.fill = pal::wine;
     double tw = textWidth(cr, title, ts);
     double w = std::max(tw + 48, 200.0), h = 80;
+    if (x < 0) x = c.w + x - w;  // negative x: measured from the right edge
     softShadow(c, [&](cairo_t* s) { roundedRect(s, x, y, w, h, 8); }, 12, 0.55, 5, 7);
     cairo_save(cr);
     cairo_new_path(cr);

@@ -38,6 +38,17 @@ void stoveWithGrate(Canvas& c, double cx, double cy, double r, uint32_t seed) {
     cairo_fill(cr);
 }
 
+// The browned film on the bottom of a pot: fat and caramelised juices.
+void fond(Canvas& c, double cx, double cy, double r, Rgb base, uint32_t seed) {
+    int x0 = static_cast<int>(cx - r), y0 = static_cast<int>(cy - r), n = static_cast<int>(2 * r) + 2;
+    paintPixels(c.cr, x0, y0, n, n, [&](int x, int y) {
+        double f = fbm(x / 26.0, y / 26.0, seed, 4);
+        double g = fbm(x / 8.0, y / 8.0, seed + 3, 2);
+        double k = 0.6 + 0.7 * f + 0.15 * (g - 0.5);
+        return shade(base, k);
+    });
+}
+
 void sizzle(Canvas& c, double cx, double cy, double r, uint32_t seed) {
     cairo_t* cr = c.cr;
     Rng rng(seed);
@@ -79,7 +90,7 @@ void slideIngredients(Canvas& c) {
     garlicClove(cr, 598, 518, 13, 0.6);
     garlicClove(cr, 540, 515, 12, -0.4);
     bayLeaf(cr, 740, 510, 60, -0.8);
-    parsleySprig(cr, 400, 200, 46, -0.5, 12);
+    parsleySprig(cr, 330, 110, 46, -0.5, 12);
     headingCard(c, 22, 22, 1, "The line-up");
     finish(c, 101);
 }
@@ -92,6 +103,7 @@ void slideBrowning(Canvas& c) {
     double in = casseroleTop(c, cx, cy, r, pal::tomato);
     cairo_save(cr);
     clipCircle(cr, cx, cy, in);
+    fond(c, cx, cy, in, {0.3, 0.16, 0.07}, 61);
     // a film of hot oil
     glow(cr, cx - 30, cy - 20, in * 0.9, {0.85, 0.55, 0.15}, 0.35);
     Rng rng(42);
@@ -101,7 +113,7 @@ void slideBrowning(Canvas& c) {
     int i = 0;
     for (auto& s : spots) {
         beefCube(cr, cx + s[0], cy + s[1], 48 + rng.range(-4, 6), rng.range(0, 6.28),
-                 0.45 + 0.5 * ((i * 7) % 10) / 10.0, 200 + i);
+                 0.6 + 0.4 * ((i * 7) % 10) / 10.0, 200 + i);
         ++i;
     }
     sizzle(c, cx, cy, in, 7);
@@ -114,7 +126,7 @@ void slideBrowning(Canvas& c) {
     for (int k = 0; k < 5; ++k)
         beefCube(cr, 625 + (k % 3) * 30, 215 + (k / 3) * 38, 40, k * 1.3, 0.0, 300 + k);
     woodenSpoon(c, 520, 330, 760, 300, 32);
-    headingCard(c, 520, 20, 2, "Brown the beef");
+    headingCard(c, -22, 22, 2, "Brown the beef");
     finish(c, 102);
 }
 
@@ -126,14 +138,15 @@ void slideAromatics(Canvas& c) {
     double in = casseroleTop(c, cx, cy, r, pal::tomato);
     cairo_save(cr);
     clipCircle(cr, cx, cy, in);
+    fond(c, cx, cy, in, {0.42, 0.24, 0.1}, 62);
     glow(cr, cx, cy, in, {0.8, 0.5, 0.15}, 0.3);
     Rng rng(77);
-    for (int i = 0; i < 70; ++i) {
+    for (int i = 0; i < 190; ++i) {
         double a = rng.range(0, 6.28), d = std::sqrt(rng.uni()) * in * 0.92;
         double x = cx + std::cos(a) * d, y = cy + std::sin(a) * d;
         switch (i % 4) {
             case 0: lardon(cr, x, y, 15, rng.range(0, 6.28), 0.55); break;
-            case 1: onionPiece(cr, x, y, 18, rng.range(0, 6.28), 0.35); break;
+            case 1: onionPiece(cr, x, y, 20, rng.range(0, 6.28), 0.35); break;
             case 2: carrotSlice(cr, x, y, 13, 0.2); break;
             default: lardon(cr, x, y, 13, rng.range(0, 6.28), 0.75); break;
         }
@@ -208,7 +221,7 @@ void slideDeglaze(Canvas& c) {
 // 5: bouquet garni in, lid on, a long simmer on a low flame
 void slideSimmer(Canvas& c) {
     cairo_t* cr = c.cr;
-    tileWall(c, 0, 0, c.w, 400, pal::cream, 15, 64);
+    tileWall(c, 0, 0, c.w, 400, {0.42, 0.55, 0.47}, 15, 64);
     warmLight(c, 560, 200, 450, 0.6);
     // a shelf shadow line and the stove top
     cairo_rectangle(cr, 0, 385, c.w, 20);
@@ -256,7 +269,7 @@ void slideSimmer(Canvas& c) {
     st.outline = 5;
     drawText(cr, "about 3 hours...", 165, 315, Align::Centre, st);
     // a spare bouquet on the stove
-    bouquetGarni(cr, 760, 470, 50, 2.3);
+    bouquetGarni(cr, 690, 480, 80, 2.7);
     headingCard(c, 22, 22, 5, "Lid on, flame low");
     finish(c, 105);
 }
@@ -275,7 +288,7 @@ void slideMushrooms(Canvas& c) {
     for (int i = 0; i < 40; ++i) {
         double a = rng.range(0, 6.28), d = std::sqrt(rng.uni()) * in;
         ellipsePath(cr, cx + std::cos(a) * d, cy + std::sin(a) * d, rng.range(10, 30), rng.range(8, 20));
-        setRgb(cr, {1.0, 0.88, 0.5}, 0.25);
+        setRgb(cr, {1.0, 0.78, 0.35}, 0.3);
         cairo_fill(cr);
     }
     for (int i = 0; i < 30; ++i) {
@@ -333,17 +346,12 @@ void slideServed(Canvas& c) {
     stewContents(c, px + 50, py + 8, 92, 56, 60, 0.9, true);
     parsleySprig(cr, px + 40, py - 20, 24, 0.4, 13);
     parsleySprig(cr, px - 70, py - 25, 20, -0.3, 14);
-    // cutlery beside the plate
-    cairo_new_path(cr);
-    roundedRect(cr, 372, 330, 10, 160, 5);
-    shadeFillPreserve(cr, {0.8, 0.8, 0.82}, 372, 330, 10, 160, 0.4);
-    cairo_new_path(cr);
     TextStyle st;
     st.size = 40;
     st.italic = true;
     st.fill = pal::cream;
     st.shadow = 3;
-    drawText(cr, "Bon appétit !", 560, 120, Align::Centre, st);
+    drawText(cr, "Bon appétit !", 210, 190, Align::Centre, st);
     headingCard(c, 22, 22, 7, "Serve it proudly");
     finish(c, 107);
 }
