@@ -226,8 +226,13 @@ void drawBubble(Canvas& c) {
     cairo_pattern_add_color_stop_rgb(p, 1, 0.93, 0.87, 0.76);
     cairo_set_source(cr, p);
     cairo_fill_preserve(cr);
+    // stroke twice as wide and fill again: only the outer half of the line
+    // stays, so the tail joins the balloon without a seam
+    inkOutline(cr, 18);
+    shape(cr);
+    cairo_set_source(cr, p);
+    cairo_fill(cr);
     cairo_pattern_destroy(p);
-    inkOutline(cr, 9);
     // inner copper rule and a gleam
     cairo_new_path(cr);
     ellipsePath(cr, b.cx, b.cy, b.rx - 16, b.ry - 16);
