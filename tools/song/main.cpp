@@ -19,6 +19,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     auto began = std::chrono::steady_clock::now();
+    // Find out now, not after the whole piece is played, if the file cannot be written.
+    if (std::FILE* probe = std::fopen(argv[1], "wb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(stderr, "mksong: cannot write %s\n", argv[1]);
+        return 1;
+    }
 
     const long frames = songFrames();
     LoopBus dry(frames), send(frames);

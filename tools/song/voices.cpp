@@ -99,16 +99,16 @@ void fadeTail(std::vector<float>& d, double seconds) {
 }
 
 Sample makeRide(Rng& rng) {
-    static const double ratios[] = {1.0,  1.47, 2.09, 2.56, 3.12, 3.91,
-                                    4.73, 5.58, 6.99, 8.27, 10.3, 12.1};
-    const double base = 430.0;
+    // A dense cloud of inharmonic modes between 500 Hz and 11 kHz, each with
+    // its own decay, so the cymbal shimmers instead of ringing a chord; plus
+    // a little bell "ping" and the tip's click.
     long n = long(1.6 * kRate);
     Sample s;
     s.data.assign(n, 0.0f);
-    for (int k = 0; k < 12; ++k) {
-        double f = base * ratios[k] * rng.range(0.99, 1.01);
-        double a = 0.5 / std::sqrt(k + 1.0);
-        double tau = 0.9 - 0.05 * k;
+    for (int k = 0; k < 70; ++k) {
+        double f = 500.0 * std::pow(22.0, rng.uniform());
+        double a = 0.12 * rng.range(0.4, 1.0);
+        double tau = rng.range(0.25, 1.0);
         Osc o(f);
         double dec = std::exp(-1.0 / (tau * kRate));
         for (long i = 0; i < n; ++i) {
@@ -116,6 +116,8 @@ Sample makeRide(Rng& rng) {
             a *= dec;
         }
     }
+    Osc ping(2870.0 * rng.range(0.995, 1.005));
+    for (long i = 0; i < n; ++i) s.data[i] += float(0.12 * ping.next() * std::exp(-double(i) / (0.5 * kRate)));
     Biquad hp1 = Biquad::highpass(5000, 0.7), hp2 = Biquad::highpass(5000, 0.7);
     Biquad stick = Biquad::bandpass(3200, 1.2);
     for (long i = 0; i < n; ++i) {
@@ -192,7 +194,7 @@ void playRhodes(Mix& mix, const Note& note) {
     bool bell = 29.0 * f < 19500.0;
     Osc mod(f), tine(14.0 * f), pan(4.5);
     double phase = 0, step = kTwoPi * f / kRate, env = 1.0;
-    double gain = 0.42 * note.velocity;
+    double gain = 0.21 * note.velocity;
     for (long i = 0; i < total; ++i) {
         double t = double(i) / kRate;
         double index = brightness * (1.1 * std::exp(-t / 0.16) + 0.3);
@@ -235,22 +237,22 @@ void playBass(Mix& mix, const Note& note) {
     std::vector<Partial> p;
     for (int k = 1; k <= 6; ++k) p.push_back({double(k), amps[k - 1], 1.2 / (1.0 + 0.8 * (k - 1))});
     double held = double(note.length) / kRate;
-    additive(mix, note, p, 0.006, held, 0.05, 0.55);
+    additive(mix, note, p, 0.006, held, 0.05, 0.3);
 }
 
 void playRide(Mix& mix, const Note& hit, Rng& rng) {
     const DrumKit& k = kit();
-    stamp(mix, hit, k.ride[rng.below(int(k.ride.size()))], hit.velocity * 0.16);
+    stamp(mix, hit, k.ride[rng.below(int(k.ride.size()))], hit.velocity * 0.21);
 }
 
 void playBrushTap(Mix& mix, const Note& hit, Rng& rng) {
     const DrumKit& k = kit();
-    stamp(mix, hit, k.tap[rng.below(int(k.tap.size()))], hit.velocity * 0.3);
+    stamp(mix, hit, k.tap[rng.below(int(k.tap.size()))], hit.velocity * 0.4);
 }
 
 void playHatFoot(Mix& mix, const Note& hit, Rng& rng) {
     const DrumKit& k = kit();
-    stamp(mix, hit, k.hat[rng.below(int(k.hat.size()))], hit.velocity * 0.14);
+    stamp(mix, hit, k.hat[rng.below(int(k.hat.size()))], hit.velocity * 0.18);
 }
 
 void playBrushSwish(Mix& mix, const Note& hit, Rng& rng) {
@@ -259,7 +261,7 @@ void playBrushSwish(Mix& mix, const Note& hit, Rng& rng) {
     long n = hit.length;
     Biquad bp = Biquad::bandpass(3200, 0.5);
     Biquad lp = Biquad::lowpass(7500, 0.7);
-    double gain = hit.velocity * 0.09;
+    double gain = hit.velocity * 0.12;
     for (long i = 0; i < n; ++i) {
         double x = double(i) / n;
         double env = std::pow(std::sin(kPi * x), 2.0) * (0.6 + 0.4 * x);
@@ -270,7 +272,7 @@ void playBrushSwish(Mix& mix, const Note& hit, Rng& rng) {
 void playKick(Mix& mix, const Note& hit) {
     long n = long(0.3 * kRate);
     double phase = 0;
-    double gain = hit.velocity * 0.5;
+    double gain = hit.velocity * 0.65;
     for (long i = 0; i < n; ++i) {
         double t = double(i) / kRate;
         double f = 52.0 + 38.0 * std::exp(-t / 0.03);
