@@ -229,9 +229,9 @@ bool inScale(const ChordDef& c, int midi) {
 // phrases of swung eighths that land on chord tones on the beat and move by
 // scale steps between them, with a breath at the end of every phrase.
 std::vector<Tone> improvise(const std::vector<Span>& spans, double from, double to, Rng& rng) {
-    const int low = 65, high = 86;
+    const int low = 69, high = 89;
     std::vector<Tone> line;
-    int pitch = 74;
+    int pitch = 77;
     int dir = 1;
     for (double phrase = from; phrase < to - 1e-9; phrase += 8) {
         double start = phrase + (rng.chance(0.5) ? 0.5 : 0.0) + (rng.chance(0.25) ? 1.0 : 0.0);

@@ -219,7 +219,7 @@ void playMarimba(Mix& mix, const Note& note) {
 void playVibes(Mix& mix, const Note& note) {
     std::vector<Partial> p = {{1.0, 1.0, 2.5}, {4.0, 0.22, 0.25}, {10.0, 0.03, 0.04}};
     double held = std::max(double(note.length) / kRate, 0.1);
-    additive(mix, note, p, 0.0015, held, 0.14, 0.42, 5.2, 0.28);
+    additive(mix, note, p, 0.0015, held, 0.14, 0.48, 5.2, 0.28);
 }
 
 void playPizzicato(Mix& mix, const Note& note) {
