@@ -211,10 +211,11 @@ void drawBubble(Canvas& c) {
         cairo_new_path(s);
         ellipsePath(s, b.cx, b.cy, b.rx, b.ry);
         // the tail points down-left, towards the chef's head
-        cairo_move_to(s, b.cx - b.rx * 0.62, b.cy + b.ry * 0.5);
-        cairo_curve_to(s, b.cx - b.rx * 0.8, b.cy + b.ry * 0.95, 120, 360, 52, 400);
-        cairo_curve_to(s, 140, 390, b.cx - b.rx * 0.3, b.cy + b.ry * 0.9, b.cx - b.rx * 0.2,
-                       b.cy + b.ry * 0.9);
+        // (wound the same way as the ellipse, so their overlap stays filled)
+        cairo_move_to(s, b.cx - b.rx * 0.2, b.cy + b.ry * 0.9);
+        cairo_curve_to(s, b.cx - b.rx * 0.3, b.cy + b.ry * 0.9, 140, 390, 52, 400);
+        cairo_curve_to(s, 120, 360, b.cx - b.rx * 0.8, b.cy + b.ry * 0.95, b.cx - b.rx * 0.62,
+                       b.cy + b.ry * 0.5);
         cairo_close_path(s);
     };
     softShadow(c, shape, 18, 0.35, 8, 12, pal::ink);
