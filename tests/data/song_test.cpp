@@ -229,6 +229,69 @@ TEST(Song, SeamCheckSeesClicksAndLoopsOfTheWrongLength) {
     EXPECT_GE(flagged * 2, tried) << flagged << " of " << tried << " bad joins seen";
 }
 
+TEST(Song, IsInTuneAndInFMajor) {
+    // Energy per pitch class, measured with Goertzel filters on every
+    // equal-tempered pitch from G3 to E6 over the whole piece: most of it must
+    // fall on the F major scale. A mistuned or wrongly transposed voice
+    // spreads it elsewhere.
+    const Decoded& d = song();
+    ASSERT_TRUE(d.ok);
+    const long block = 8192;
+    double chroma[12] = {0};
+    for (int midi = 55; midi <= 88; ++midi) {
+        double f = 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+        double coeff = 2 * std::cos(2 * M_PI * f / kRate);
+        for (long at = 0; at + block <= d.frames(); at += block * 4) {
+            double s1 = 0, s2 = 0;
+            for (long i = 0; i < block; ++i) {
+                double x = 0.5 * (double(d.left[at + i]) + d.right[at + i]);
+                double s0 = x + coeff * s1 - s2;
+                s2 = s1;
+                s1 = s0;
+            }
+            chroma[midi % 12] += s1 * s1 + s2 * s2 - coeff * s1 * s2;
+        }
+    }
+    const int scale[] = {5, 7, 9, 10, 0, 2, 4};  // F G A Bb C D E
+    double inScale = 0, total = 0;
+    for (int pc = 0; pc < 12; ++pc) total += chroma[pc];
+    for (int pc : scale) inScale += chroma[pc];
+    EXPECT_GT(inScale / total, 0.8);
+    // Notes foreign to the key and to its chords (C#, Eb, Ab, B) stay rare;
+    // F# and Db have their chords (D7, Bbm6) and are allowed more.
+    for (int pc : {1, 3, 8, 11}) EXPECT_LT(chroma[pc] / total, 0.03) << "pitch class " << pc;
+}
+
+TEST(Song, KeepsASteadyBeatAt120Bpm) {
+    // Onset strength (rise of the high-passed energy, 10 ms frames) repeats
+    // every beat (0.5 s) or every two beats (1 s).
+    const Decoded& d = song();
+    ASSERT_TRUE(d.ok);
+    const long hop = kRate / 100;
+    std::vector<double> energy;
+    for (long at = 1; at + hop <= d.frames(); at += hop) {
+        double e = 0;
+        for (long i = at; i < at + hop; ++i) {
+            double dx = double(d.left[i]) - d.left[i - 1] + double(d.right[i]) - d.right[i - 1];
+            e += dx * dx;
+        }
+        energy.push_back(std::log(1e-9 + e));
+    }
+    std::vector<double> onset(energy.size(), 0.0);
+    for (size_t i = 1; i < energy.size(); ++i) onset[i] = std::max(0.0, energy[i] - energy[i - 1]);
+    int bestLag = 0;
+    double best = -1;
+    for (int lag = 30; lag <= 120; ++lag) {
+        double c = 0;
+        for (size_t i = 0; i + lag < onset.size(); ++i) c += onset[i] * onset[i + lag];
+        if (c > best) {
+            best = c;
+            bestLag = lag;
+        }
+    }
+    EXPECT_TRUE(bestLag == 50 || bestLag == 100) << "strongest period " << bestLag * 10 << " ms";
+}
+
 TEST(Song, GeneratorIsDeterministic) {
     const std::string tool = MIJOTINE_BINARY_DIR "/mksong";
     const std::string a = "song_run_a.ogg", b = "song_run_b.ogg";
