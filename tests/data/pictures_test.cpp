@@ -240,3 +240,43 @@ TEST(PictureGenerator, RefusesMissingArgumentsAndUnusableDirectories) {
     EXPECT_NE(run("'" + generator + "' '" + f + "' 2>/dev/null"), 0);
     run("rm -f '" + f + "'");
 }
+
+// At rest the bubble stands 115 px right of and 50 px above the chef, both
+// drawn at 200 x 200: it must point at him without hiding his face.
+TEST(PictureLayout, BubbleSpeaksToTheChefWithoutHidingHisHead) {
+    PictureImage chef(dataPath("chef.png")), bubble(dataPath("bubble.png"));
+    ASSERT_TRUE(chef.loaded && bubble.loaded);
+    const double k = 512.0 / 200.0;
+    auto chefAt = [&](int sx, int sy) {  // screen pixel relative to the chef's rectangle
+        int x = static_cast<int>(sx * k), y = static_cast<int>(sy * k);
+        return x >= 0 && y >= 0 && x < 512 && y < 512 && chef.alpha(x, y) > 128;
+    };
+    auto bubbleAt = [&](int sx, int sy) {  // same screen frame, bubble moved by (115, -50)
+        int x = static_cast<int>((sx - 115) * k), y = static_cast<int>((sy + 50) * k);
+        return x >= 0 && y >= 0 && x < 512 && y < 512 && bubble.alpha(x, y) > 128;
+    };
+    // the head: the chef's opaque pixels in the upper 120 screen rows of his rectangle
+    int head = 0, hidden = 0;
+    for (int sy = 0; sy < 120; ++sy)
+        for (int sx = 0; sx < 200; ++sx)
+            if (chefAt(sx, sy)) {
+                ++head;
+                hidden += bubbleAt(sx, sy);
+            }
+    ASSERT_GT(head, 2000);
+    EXPECT_LT(hidden, head / 20) << hidden << " of " << head << " head pixels hidden";
+    // the tail's tip (the bubble's leftmost opaque pixel) ends close to the chef
+    int tipX = 1000, tipY = 0;
+    for (int sy = -50; sy < 150; ++sy)
+        for (int sx = 115; sx < 315; ++sx)
+            if (bubbleAt(sx, sy) && sx < tipX) {
+                tipX = sx;
+                tipY = sy;
+            }
+    double nearest = 1e9;
+    for (int sy = 0; sy < 200; ++sy)
+        for (int sx = 0; sx < 200; ++sx)
+            if (chefAt(sx, sy)) nearest = std::min(nearest, std::hypot(sx - tipX, sy - tipY));
+    EXPECT_LT(nearest, 25) << "tail tip at " << tipX << "," << tipY;
+    EXPECT_GT(tipY, 40) << "the tail points down towards the head";
+}
