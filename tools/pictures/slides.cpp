@@ -90,7 +90,6 @@ void slideIngredients(Canvas& c) {
     garlicClove(cr, 598, 518, 13, 0.6);
     garlicClove(cr, 540, 515, 12, -0.4);
     bayLeaf(cr, 740, 510, 60, -0.8);
-    parsleySprig(cr, 330, 110, 46, -0.5, 12);
     headingCard(c, 22, 22, 1, "The line-up");
     finish(c, 101);
 }
