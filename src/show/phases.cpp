@@ -1,0 +1,278 @@
+#include "show/phases.h"
+
+#include <SDL/SDL_opengl.h>
+
+#include "audio/music_player.h"
+#include "gfx/quad.h"
+#include "gfx/textures.h"
+#include "math/curves.h"
+#include "particles/trail.h"
+#include "show/buttons.h"
+#include "show/frame_timer.h"
+#include "show/globals.h"
+#include "show/io.h"
+#include "slides/ambient.h"
+#include "slides/overlay.h"
+#include "slides/transition.h"
+#include "text/scroller.h"
+
+namespace {
+
+void drawCard(int slot, float brightness) {
+    glColor3f(brightness, brightness, brightness);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[slot]));
+    drawFullscreenQuad();
+}
+
+void updatePointer() { ioGetMouseState(&mouseX, &mouseY); }
+
+GLuint slotTexture(int slot) { return static_cast<GLuint>(textures[slot]); }
+
+}  // namespace
+
+// ------------------------------------------------------------------ cards
+
+CardChoice introCard(float clock) {
+    if (0 < clock && clock < 6) return {0, sineWindow(clock, 0, 6, 2.0f) * ramp(clock, 0, 2.25f)};
+    if (6 < clock && clock < 12.25f) return {1, sineWindow(clock, 6, 12.25f, 4.0f)};
+    if (12.25f < clock) return {2, sineWindow(clock, 12.25f, 20.5f, 4.0f)};
+    return {0, 1.0f};
+}
+
+CardChoice outroCard(float clock, int previousCard) {
+    if (0 < clock && clock < 4.55f) return {10, ramp(clock, 0, 0.65f)};
+    if (4.55f < clock && clock < 7.55f) return {11, 1 - ramp(clock, 6.05f, 7.55f)};
+    return {previousCard, 1.0f};
+}
+
+// ------------------------------------------------------------------ Intro
+
+constexpr float IntroPhase::kSchedule[4];
+
+void IntroPhase::setUp() {
+    clock = 0;
+    end = kSchedule[3];
+}
+
+bool IntroPhase::running() const { return clock < end && !flags_.slideshowDone && !flags_.quitRequested; }
+
+void IntroPhase::frame() {
+    clock += frameTimer->deltaSeconds;
+    frameTimer->update();
+    shown = introCard(clock);
+    drawCard(shown.card, shown.brightness);
+    drawAmbientGlows(0);
+    updateAndDrawTrail();
+    ioSwapBuffers();
+    SDL_Event event;
+    while (ioPollEvent(&event)) handleEvent(event);
+}
+
+void IntroPhase::handleEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN: {
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_ESCAPE || key == SDLK_LEFT || key == SDLK_RIGHT) clock += end;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            updatePointer();
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            clock = end + 1;
+            break;
+        case SDL_QUIT:
+            flags_.quitRequested = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void IntroPhase::run() {
+    setUp();
+    while (running()) frame();
+}
+
+// ------------------------------------------------------------------ Slideshow
+
+void SlideshowPhase::setUp() {
+    slide = kFirstSlide;
+    prevButton.set(709, 550, 31, 29);
+    nextButton.set(747, 550, 31, 29);
+    slideTransition->remaining = -1.0f;
+}
+
+bool SlideshowPhase::running() const { return !flags_.slideshowDone && !flags_.quitRequested; }
+
+void SlideshowPhase::frame() {
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
+    glColor3f(1, 1, 1);
+    drawFullscreenQuad();
+    slideTransition->draw();
+    drawButtons(slide, prevButton, nextButton);
+    if (kFirstSlide <= slide && slide <= kLastSlide) drawSlideOverlay(slide - kFirstSlide);
+    updateAndDrawTrail();
+    SDL_Event event;
+    while (ioPollEvent(&event)) handleEvent(event);
+    ioSwapBuffers();
+    frameTimer->update();
+}
+
+void SlideshowPhase::goBack() {
+    slide -= 1;
+    if (slide < kFirstSlide)
+        slide = kFirstSlide;
+    else
+        slideTransition->start(2.5f, slotTexture(slide + 1), slotTexture(slide));
+}
+
+void SlideshowPhase::handleEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN: {
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_ESCAPE) flags_.slideshowDone = true;
+            if (key == SDLK_RIGHT) {
+                slide += 1;
+                if (slide > kLastSlide)
+                    slide = kLastSlide;
+                else
+                    slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
+            }
+            if (key == SDLK_LEFT) goBack();
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            updatePointer();
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button != SDL_BUTTON_LEFT) break;
+            startTrailBurst();
+            if (prevButton.contains(mouseX, mouseY)) goBack();
+            if (nextButton.contains(mouseX, mouseY)) {
+                slide += 1;
+                // Past the last slide the phase ends; slide 10 is never drawn
+                // because the loop stops after this frame.
+                if (slide > kLastSlide)
+                    flags_.slideshowDone = true;
+                else
+                    slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
+            }
+            break;
+        case SDL_QUIT:
+            flags_.quitRequested = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void SlideshowPhase::run() {
+    setUp();
+    while (running()) frame();
+}
+
+// ------------------------------------------------------------------ Scroller
+
+void ScrollerPhase::setUp() {
+    slideTransition->remaining = -1.0f;
+    direction = 0;
+    active = true;
+}
+
+bool ScrollerPhase::running() const { return active && !flags_.quitRequested; }
+
+void ScrollerPhase::frame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
+    drawFullscreenQuad();
+    if (!drawScroller()) active = false;
+    drawAmbientGlows(5);
+    glColor3f(1, 1, 1);
+    // The speed follows the arrow held during the previous frame's events.
+    scrollSpeed += frameTimer->deltaMs * 0.005f * direction;
+    SDL_Event event;
+    while (ioPollEvent(&event)) handleEvent(event);
+    updateAndDrawTrail();
+    ioSwapBuffers();
+    frameTimer->update();
+}
+
+void ScrollerPhase::handleEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN: {
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_ESCAPE) active = false;
+            if (key == SDLK_RIGHT) direction = 1;
+            if (key == SDLK_LEFT) direction = -1;
+            break;
+        }
+        case SDL_KEYUP: {
+            // Letting go of either arrow stops the change, even while the
+            // other one is still held.
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_RIGHT) direction = 0;
+            if (key == SDLK_LEFT) direction = 0;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            updatePointer();
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) startTrailBurst();
+            break;
+        case SDL_QUIT:
+            flags_.quitRequested = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void ScrollerPhase::run() {
+    setUp();
+    while (running()) frame();
+}
+
+// ------------------------------------------------------------------ Outro
+
+void OutroPhase::setUp() {
+    slideTransition->remaining = -1.0f;
+    musicPlayer->fadeOut(7500);
+    started = false;
+    card = 10;
+    clock = 0;
+    end = 7.5f;
+    transitionStarts = 0;
+}
+
+bool OutroPhase::running() const { return clock < end; }
+
+void OutroPhase::frame() {
+    clock += frameTimer->deltaSeconds;
+    frameTimer->update();
+    const CardChoice choice = outroCard(clock, card);
+    card = choice.card;
+    brightness = choice.brightness;
+    if (4.55f < clock && clock < 7.55f && !started) {
+        slideTransition->start(1.05f, slotTexture(kSlotOutroCard1), slotTexture(kSlotOutroCard2));
+        started = true;
+        ++transitionStarts;
+    }
+    drawCard(card, brightness);
+    slideTransition->drawCentred();
+    ioSwapBuffers();
+    SDL_Event event;
+    while (ioPollEvent(&event)) handleEvent(event);
+}
+
+void OutroPhase::handleEvent(const SDL_Event& event) {
+    if ((event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) || event.type == SDL_QUIT)
+        clock = end + 1;
+}
+
+void OutroPhase::run() {
+    setUp();
+    while (running()) frame();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The four phases of the show. Each is a small object with the phase's own
+// state, a set-up, a loop condition and one frame; run() is the loop itself.
+// Tests drive the same frames through the seam with a scripted clock and events.
+
+#include <SDL/SDL.h>
+
+#include "gfx/rect.h"
+
+// Flags shared by the phases: a close request ends the Intro, Slideshow and
+// Scroller loops; the Slideshow sets slideshowDone when it is over.
+struct ShowFlags {
+    bool quitRequested = false;
+    bool slideshowDone = false;
+};
+
+// The title card and its grey level at a given intro clock.
+struct CardChoice {
+    int card;
+    float brightness;
+};
+CardChoice introCard(float clock);
+// The outro's card and grey level at a clock, given the card of the frame
+// before (it keeps its value where no interval applies).
+CardChoice outroCard(float clock, int previousCard);
+
+class IntroPhase {
+public:
+    static constexpr float kSchedule[4] = {0.0f, 6.0f, 12.25f, 20.5f};
+    float clock = 0;
+    float end = 20.5f;
+    CardChoice shown{0, 1.0f};
+
+    explicit IntroPhase(ShowFlags& flags) : flags_(flags) {}
+    void setUp();
+    bool running() const;
+    void frame();
+    void handleEvent(const SDL_Event& event);
+    void run();
+
+private:
+    ShowFlags& flags_;
+};
+
+class SlideshowPhase {
+public:
+    int slide = 3;
+    Rect prevButton;
+    Rect nextButton;
+
+    explicit SlideshowPhase(ShowFlags& flags) : flags_(flags) {}
+    void setUp();
+    bool running() const;
+    void frame();
+    void handleEvent(const SDL_Event& event);
+    void run();
+
+private:
+    void goBack();
+    ShowFlags& flags_;
+};
+
+class ScrollerPhase {
+public:
+    bool active = true;
+    int direction = 0;
+
+    explicit ScrollerPhase(ShowFlags& flags) : flags_(flags) {}
+    void setUp();
+    bool running() const;
+    void frame();
+    void handleEvent(const SDL_Event& event);
+    void run();
+
+private:
+    ShowFlags& flags_;
+};
+
+class OutroPhase {
+public:
+    float clock = 0;
+    float end = 7.5f;
+    int card = 10;
+    bool started = false;
+    float brightness = 1.0f;
+    int transitionStarts = 0;  // how many times this phase started the transition
+
+    void setUp();
+    bool running() const;
+    void frame();
+    void handleEvent(const SDL_Event& event);
+    void run();
+};
