@@ -1,0 +1,280 @@
+# Shared helpers for the end-to-end scripts. Each script is run as
+#   bash <script> <path-to-mijotine> <repo-root> <scratch-dir>
+# and sources this file first. Every wait here is bounded; the EXIT trap
+# stops the program under test and the private X server.
+
+set -u
+
+E2E_NAME=$(basename "$0" .sh)
+[ $# -ge 3 ] || { echo "usage: $0 <mijotine> <repo-root> <scratch-dir>" >&2; exit 2; }
+E2E_MIJ=$(readlink -f "$1")
+E2E_REPO=$(readlink -f "$2")
+E2E_SCRATCH=$3
+[ -x "$E2E_MIJ" ] || { echo "FAIL [$E2E_NAME]: no program at $1" >&2; exit 1; }
+rm -rf "$E2E_SCRATCH"
+mkdir -p "$E2E_SCRATCH"
+E2E_SCRATCH=$(readlink -f "$E2E_SCRATCH")
+E2E_DATA=$E2E_REPO/data
+
+CAPTION='Mijotine - Issue 1 - In the kitchen with Stovecraft'
+# The real ImageMagick, where a wrapper of the same name sits earlier on PATH.
+IM_CONVERT=convert
+[ -x /usr/bin/convert ] && IM_CONVERT=/usr/bin/convert
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+XVFB_PID=""
+WM_PID=""
+SHOW_PID=""
+SHOW_RC=""
+WID=""
+WIN_X=0
+WIN_Y=0
+WIN_W=0
+WIN_H=0
+E2E_START=$(date +%s.%N)
+
+note() { echo "[$E2E_NAME] $(awk -v a="$E2E_START" -v b="$(date +%s.%N)" 'BEGIN { printf "%5.1f", b - a }') $*"; }
+
+fail() {
+    echo "FAIL [$E2E_NAME]: $*" >&2
+    if [ -n "${SHOW_OUT:-}" ] && [ -f "$SHOW_OUT" ]; then
+        echo "--- program stdout:" >&2
+        head -c 2000 "$SHOW_OUT" >&2
+        echo >&2
+    fi
+    exit 1
+}
+
+e2e_cleanup() {
+    local rc=$?
+    if [ -n "$SHOW_PID" ] && kill -0 "$SHOW_PID" 2>/dev/null; then
+        pkill -KILL -P "$SHOW_PID" 2>/dev/null
+        kill -KILL "$SHOW_PID" 2>/dev/null
+    fi
+    if [ -n "$WM_PID" ]; then
+        kill "$WM_PID" 2>/dev/null
+        wait "$WM_PID" 2>/dev/null
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+    local now
+    now=$(date +%s.%N)
+    if [ $rc -eq 0 ]; then
+        echo "[$E2E_NAME] PASS in $(awk -v a="$E2E_START" -v b="$now" 'BEGIN { printf "%.1f", b - a }') s"
+    fi
+    exit $rc
+}
+trap e2e_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Seconds since the epoch with fractions, for deadlines.
+now() { date +%s.%N; }
+# True while the deadline (from now()) has not passed.
+before() { awk -v d="$1" -v n="$(now)" 'BEGIN { exit !(n < d) }'; }
+deadline() { awk -v s="$1" -v n="$(now)" 'BEGIN { printf "%.3f", n + s }'; }
+
+# Starts a private virtual X server of the given screen (default 1024x768x24)
+# and points DISPLAY at it.
+start_x() {
+    local screen=${1:-1024x768x24}
+    local f=$E2E_SCRATCH/xvfb.display
+    : >"$f"
+    Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp -noreset >"$f" 2>"$E2E_SCRATCH/xvfb.log" &
+    XVFB_PID=$!
+    local d
+    d=$(deadline 15)
+    while ! grep -q '^[0-9]' "$f"; do
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(tail -3 "$E2E_SCRATCH/xvfb.log")"
+        before "$d" || fail "Xvfb gave no display number within 15 s"
+        sleep 0.05
+    done
+    export DISPLAY=":$(head -1 "$f")"
+    unset XAUTHORITY
+}
+
+# Starts a small window manager (jwm) on the private display. Full screen
+# needs one: the program asks the window manager to make its window cover
+# the screen, and a bare X server never does.
+start_wm() {
+    command -v jwm >/dev/null || fail "jwm (Debian package jwm) is needed for the full-screen check"
+    jwm >"$E2E_SCRATCH/jwm.log" 2>&1 &
+    WM_PID=$!
+    local d
+    d=$(deadline 10)
+    # jwm marks the root window once it manages the screen.
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        kill -0 "$WM_PID" 2>/dev/null || fail "jwm did not start: $(tail -3 "$E2E_SCRATCH/jwm.log")"
+        before "$d" || fail "jwm did not take over the screen within 10 s"
+        sleep 0.1
+    done
+}
+
+# Starts the program in the given working directory (default: the repository
+# root, where ./data/ is), with stdin from /dev/null. Output goes to
+# $SHOW_OUT / $SHOW_ERR.
+start_show() {
+    local dir=${1:-$E2E_REPO}
+    local tag=${2:-run}
+    SHOW_OUT=$E2E_SCRATCH/$tag.stdout
+    SHOW_ERR=$E2E_SCRATCH/$tag.stderr
+    (cd "$dir" && exec "$E2E_MIJ") >"$SHOW_OUT" 2>"$SHOW_ERR" </dev/null &
+    SHOW_PID=$!
+    SHOW_RC=""
+    WID=""
+}
+
+# Finds the start-up question and answers it with one key, as a person would.
+answer() {
+    local key=$1
+    local ids
+    ids=$(timeout 20 xdotool search --sync --onlyvisible --name '^Mijotine!$' 2>/dev/null) ||
+        fail "the start-up question 'Mijotine!' did not appear within 20 s"
+    DIALOG_ID=$(echo "$ids" | head -1)
+    timeout 10 xdotool windowfocus --sync "$DIALOG_ID" || fail "could not focus the question box"
+    xdotool key "$key"
+}
+
+# Window ids of visible windows with the show's exact caption.
+show_windows() { xdotool search --onlyvisible --name "^${CAPTION}\$" 2>/dev/null; }
+
+# Waits for the show's window, records its id and geometry and gives it focus.
+wait_window() {
+    local limit=${1:-20}
+    local d
+    d=$(deadline "$limit")
+    while :; do
+        WID=$(show_windows | head -1)
+        [ -n "$WID" ] && break
+        kill -0 "$SHOW_PID" 2>/dev/null || fail "the program ended before its window appeared"
+        before "$d" || fail "no window with the caption '$CAPTION' within ${limit} s"
+        sleep 0.1
+    done
+    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    WIN_X=$X WIN_Y=$Y WIN_W=$WIDTH WIN_H=$HEIGHT
+    [ "$(xdotool getwindowname "$WID")" = "$CAPTION" ] || fail "caption is '$(xdotool getwindowname "$WID")'"
+    timeout 10 xdotool windowfocus --sync "$WID" || fail "could not focus the show's window"
+}
+
+# Screenshot of the show's window area (from the root window) into $1.
+shot() {
+    local out=$1
+    import -silent -window root -crop "${WIN_W}x${WIN_H}+${WIN_X}+${WIN_Y}" +repage "$out" ||
+        fail "taking a screenshot failed"
+}
+
+press() {
+    local k
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.15
+    done
+}
+
+# Waits up to $1 seconds for the program to end; its exit status lands in
+# SHOW_RC.
+wait_exit() {
+    local limit=$1
+    local d
+    d=$(deadline "$limit")
+    while kill -0 "$SHOW_PID" 2>/dev/null; do
+        before "$d" || fail "the program was still running ${limit} s after it should have ended"
+        sleep 0.1
+    done
+    wait "$SHOW_PID"
+    SHOW_RC=$?
+    SHOW_PID=""
+}
+
+expect_exit() {
+    local limit=$1 want=$2
+    wait_exit "$limit"
+    [ "$SHOW_RC" = "$want" ] || fail "exit status $SHOW_RC, expected $want"
+}
+
+# Fails if any process other than the show itself still descends from it
+# (a dialog left behind, or a child never reaped).
+check_no_children() {
+    local kids
+    kids=$(ps -o pid=,stat=,comm= --ppid "$SHOW_PID" 2>/dev/null)
+    [ -z "$kids" ] || fail "the program has child processes while the show runs: $kids"
+}
+
+# True when an xmessage on this test's display is running (other tests may
+# run their own on other displays at the same time).
+xmessage_left() {
+    local p
+    for p in $(pgrep -x xmessage); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && return 0
+    done
+    [ -n "$(xdotool search --name '^Mijotine!$' 2>/dev/null)" ]
+}
+
+# --- picture measurements (ImageMagick) -----------------------------------
+
+# Reference picture: a data file stretched to the window size.
+ref_picture() {
+    local src=$1 out=$2
+    "$IM_CONVERT" "$src" -resize "${WIN_W}x${WIN_H}!" "$out" || fail "cannot scale $src"
+}
+
+# Normalised mean absolute difference (0..1) between two pictures, optionally
+# in a region WxH+X+Y.
+mae() {
+    local a=$1 b=$2 g=${3:-}
+    [ -n "$g" ] && { a="$a[$g]"; b="$b[$g]"; }
+    compare -metric MAE "$a" "$b" null: 2>&1 | sed -n 's/.*(\([0-9.e+-]*\)).*/\1/p'
+}
+
+# Mean brightness (0..1) of a picture, optionally in a region.
+mean() {
+    local a=$1 g=${2:-}
+    [ -n "$g" ] && a="$a[$g]"
+    "$IM_CONVERT" "$a" -colorspace gray -format '%[fx:mean]' info:
+}
+
+# Mean of each channel as "r g b" (0..1).
+mean_rgb() {
+    local a=$1 g=${2:-}
+    [ -n "$g" ] && a="$a[$g]"
+    "$IM_CONVERT" "$a" -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]' info:
+}
+
+# Floating-point comparison: lt A B, gt A B.
+lt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+gt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
+
+# Polls screenshots until region $3 of the window matches $2 within MAE $4,
+# for up to $5 seconds; the last screenshot stays in $1.
+wait_match() {
+    local out=$1 ref=$2 g=$3 limit_mae=$4 limit=$5
+    local d v
+    d=$(deadline "$limit")
+    while :; do
+        shot "$out"
+        v=$(mae "$out" "$ref" "$g")
+        lt "$v" "$limit_mae" && { MATCH_MAE=$v; return 0; }
+        before "$d" || { MATCH_MAE=$v; return 1; }
+        sleep 0.2
+    done
+}
+
+# Path to the close-request helper: $XCLOSE, or next to the program, or built
+# into the scratch directory from its source as a last resort.
+xclose_tool() {
+    if [ -n "${XCLOSE:-}" ] && [ -x "$XCLOSE" ]; then
+        echo "$XCLOSE"
+        return
+    fi
+    local beside
+    beside=$(dirname "$E2E_MIJ")/xclose
+    if [ -x "$beside" ]; then
+        echo "$beside"
+        return
+    fi
+    local built=$E2E_SCRATCH/xclose
+    g++ -O1 -o "$built" "$E2E_REPO/tests/e2e/tools/xclose.cpp" -lX11 >&2 || fail "cannot build xclose"
+    echo "$built"
+}
