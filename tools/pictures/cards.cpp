@@ -256,8 +256,9 @@ void closing1(Canvas& c) {
     s.italic = true;
     s.fill = pal::ink;
     drawText(cr, "Thank you for cooking along.", 400, py + 140, Align::Centre, s);
-    const char* roles[] = {"Chef & words", "Pictures", "Music", "Scroll text", "Tasting"};
-    const char* names[] = {"Stovecraft", "Copperpot", "Simmerbeat", "Ladle", "Le Gourmand"};
+    // The same crew that signs the messages in the scroll text.
+    const char* roles[] = {"Presenter", "Editor", "Pictures", "Music", "Program"};
+    const char* names[] = {"Stovecraft", "Saucier", "Pepperpot", "Kettle", "Whisk"};
     TextStyle r;
     r.family = "DejaVu Sans";
     r.size = 17;
