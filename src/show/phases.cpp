@@ -28,6 +28,13 @@ void updatePointer() { ioGetMouseState(&mouseX, &mouseY); }
 
 GLuint slotTexture(int slot) { return static_cast<GLuint>(textures[slot]); }
 
+// Handles every event in the queue; a phase-ending event does not stop it.
+template <class Phase>
+void drainEvents(Phase& phase) {
+    SDL_Event event;
+    while (ioPollEvent(&event)) phase.handleEvent(event);
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ cards
@@ -64,8 +71,7 @@ void IntroPhase::frame() {
     drawAmbientGlows(0);
     updateAndDrawTrail();
     ioSwapBuffers();
-    SDL_Event event;
-    while (ioPollEvent(&event)) handleEvent(event);
+    drainEvents(*this);
 }
 
 void IntroPhase::handleEvent(const SDL_Event& event) {
@@ -89,11 +95,6 @@ void IntroPhase::handleEvent(const SDL_Event& event) {
     }
 }
 
-void IntroPhase::run() {
-    setUp();
-    while (running()) frame();
-}
-
 // ------------------------------------------------------------------ Slideshow
 
 void SlideshowPhase::setUp() {
@@ -113,8 +114,7 @@ void SlideshowPhase::frame() {
     drawButtons(slide, prevButton, nextButton);
     if (kFirstSlide <= slide && slide <= kLastSlide) drawSlideOverlay(slide - kFirstSlide);
     updateAndDrawTrail();
-    SDL_Event event;
-    while (ioPollEvent(&event)) handleEvent(event);
+    drainEvents(*this);
     ioSwapBuffers();
     frameTimer->update();
 }
@@ -167,11 +167,6 @@ void SlideshowPhase::handleEvent(const SDL_Event& event) {
     }
 }
 
-void SlideshowPhase::run() {
-    setUp();
-    while (running()) frame();
-}
-
 // ------------------------------------------------------------------ Scroller
 
 void ScrollerPhase::setUp() {
@@ -192,8 +187,7 @@ void ScrollerPhase::frame() {
     glColor3f(1, 1, 1);
     // The speed follows the arrow held during the previous frame's events.
     scrollSpeed += frameTimer->deltaMs * 0.005f * direction;
-    SDL_Event event;
-    while (ioPollEvent(&event)) handleEvent(event);
+    drainEvents(*this);
     updateAndDrawTrail();
     ioSwapBuffers();
     frameTimer->update();
@@ -230,11 +224,6 @@ void ScrollerPhase::handleEvent(const SDL_Event& event) {
     }
 }
 
-void ScrollerPhase::run() {
-    setUp();
-    while (running()) frame();
-}
-
 // ------------------------------------------------------------------ Outro
 
 void OutroPhase::setUp() {
@@ -263,8 +252,7 @@ void OutroPhase::frame() {
     drawCard(card, brightness);
     slideTransition->drawCentred();
     ioSwapBuffers();
-    SDL_Event event;
-    while (ioPollEvent(&event)) handleEvent(event);
+    drainEvents(*this);
 }
 
 void OutroPhase::handleEvent(const SDL_Event& event) {
@@ -272,7 +260,3 @@ void OutroPhase::handleEvent(const SDL_Event& event) {
         clock = end + 1;
 }
 
-void OutroPhase::run() {
-    setUp();
-    while (running()) frame();
-}

@@ -1,11 +1,19 @@
 #pragma once
 // The four phases of the show. Each is a small object with the phase's own
-// state, a set-up, a loop condition and one frame; run() is the loop itself.
+// state, a set-up, a loop condition and one frame; runPhase is the loop itself.
 // Tests drive the same frames through the seam with a scripted clock and events.
 
 #include <SDL/SDL.h>
 
 #include "gfx/rect.h"
+
+// Runs a phase: its set-up once, then its frames while its condition holds.
+// A phase whose condition is already false shows no frame at all.
+template <class Phase>
+void runPhase(Phase& phase) {
+    phase.setUp();
+    while (phase.running()) phase.frame();
+}
 
 // Flags shared by the phases: a close request ends the Intro, Slideshow and
 // Scroller loops; the Slideshow sets slideshowDone when it is over.
@@ -36,7 +44,6 @@ public:
     bool running() const;
     void frame();
     void handleEvent(const SDL_Event& event);
-    void run();
 
 private:
     ShowFlags& flags_;
@@ -53,7 +60,6 @@ public:
     bool running() const;
     void frame();
     void handleEvent(const SDL_Event& event);
-    void run();
 
 private:
     void goBack();
@@ -70,7 +76,6 @@ public:
     bool running() const;
     void frame();
     void handleEvent(const SDL_Event& event);
-    void run();
 
 private:
     ShowFlags& flags_;
@@ -89,5 +94,4 @@ public:
     bool running() const;
     void frame();
     void handleEvent(const SDL_Event& event);
-    void run();
 };

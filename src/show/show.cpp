@@ -79,10 +79,14 @@ int runShow() {
     glColor3f(1, 1, 1);
     ShowFlags flags;
 
-    IntroPhase(flags).run();
-    SlideshowPhase(flags).run();
-    ScrollerPhase(flags).run();
-    OutroPhase().run();
+    IntroPhase intro(flags);
+    runPhase(intro);
+    SlideshowPhase slideshow(flags);
+    runPhase(slideshow);
+    ScrollerPhase scroller(flags);
+    runPhase(scroller);
+    OutroPhase outro;
+    runPhase(outro);
 
     shutDown();
     return 0;

@@ -167,15 +167,17 @@ TEST_F(PhaseTest, CloseInTheIntroSkipsSlideshowAndScrollerButNotTheOutro) {
     EXPECT_TRUE(flags.quitRequested);
     const int swaps = io.swaps;
 
-    SlideshowPhase(flags).run();
-    ScrollerPhase(flags).run();
+    SlideshowPhase slideshow(flags);
+    runPhase(slideshow);
+    ScrollerPhase scroller(flags);
+    runPhase(scroller);
     EXPECT_EQ(io.swaps, swaps);  // neither showed a frame
 
     MusicPlayer player;
     musicPlayer = &player;
     player.loadFailed = true;
     OutroPhase outro;
-    outro.run();
+    runPhase(outro);
     musicPlayer = nullptr;
     EXPECT_GT(io.swaps, swaps + 300);  // the 7.5 s outro played out
     EXPECT_GE(outro.clock, 7.5f);
