@@ -10,8 +10,8 @@ PACKAGES=(
   # same apt command as the SDL 1.2 add-on libraries), OpenGL and GLU
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev
   libglu1-mesa-dev
-  # the start-up question box
-  x11-utils
+  # the start-up question box: a small dialog with Xlib and Xft
+  libx11-dev libxft-dev
   # the data generator: drawing, JPEG, Ogg Vorbis, loudness, and the font it copies
   libcairo2-dev libturbojpeg0-dev libvorbis-dev libebur128-dev fonts-dejavu-extra
   # headless tests: virtual X server with software GL, real input, screenshots, sound checks
