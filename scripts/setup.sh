@@ -14,8 +14,9 @@ PACKAGES=(
   libx11-dev libxft-dev
   # the data generator: drawing, JPEG, Ogg Vorbis, loudness, and the font it copies
   libcairo2-dev libturbojpeg0-dev libvorbis-dev libebur128-dev fonts-dejavu-extra
-  # headless tests: virtual X server with software GL, real input, screenshots, sound checks
-  xvfb xauth xdotool imagemagick libgl1-mesa-dri sox
+  # headless tests: virtual X server with software GL, a small window manager (for full
+  # screen), real input, screenshots, sound checks
+  xvfb xauth xdotool imagemagick libgl1-mesa-dri sox jwm
 )
 
 missing=()

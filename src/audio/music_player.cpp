@@ -51,7 +51,13 @@ bool MusicPlayer::toggleEffectsMute() {
 }
 
 void MusicPlayer::close() {
-    for (int i = 0; i < kTracks; ++i) Mix_FreeMusic(music[i]);
+    // SDL_mixer waits for a running fade-out to finish before it frees the
+    // track that plays; stop it first so that closing never stalls.
+    Mix_HaltMusic();
+    for (int i = 0; i < kTracks; ++i) {
+        Mix_FreeMusic(music[i]);
+        music[i] = nullptr;
+    }
     Mix_AllocateChannels(0);
     Mix_CloseAudio();
 }

@@ -217,6 +217,19 @@ TEST_F(Music, FadeOutRunsItsLengthAndASecondRequestChangesNothing) {
     EXPECT_EQ(firstSounding(env, end), -1) << "silent after the fade";
 }
 
+TEST_F(Music, ClosingDuringALongFadeOutDoesNotWaitForIt) {
+    loadTone();
+    ASSERT_EQ(Mix_PlayMusic(player_.music[0], -1), 0);
+    SDL_Delay(100);
+    player_.fadeOut(7500);
+    ASSERT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
+    const Uint32 before = SDL_GetTicks();
+    player_.close();
+    open_ = false;
+    EXPECT_LT(SDL_GetTicks() - before, 500u);
+    EXPECT_EQ(player_.music[0], nullptr);
+}
+
 TEST_F(Music, NegativeFadeOutLengthMeansAQuarterSecond) {
     loadTone();
     ASSERT_EQ(Mix_PlayMusic(player_.music[0], -1), 0);
