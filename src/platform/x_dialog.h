@@ -48,7 +48,7 @@ int moveFocus(int focus, int step);
 
 // What a key does. Keysyms are X keysyms; shift tells whether Shift is held.
 struct KeyCommand {
-    enum Kind { None, Answer, PressFocused, MoveFocus } kind = None;
+    enum Kind { Ignore, Answer, PressFocused, MoveFocus } kind = Ignore;
     FullscreenAnswer answer = FullscreenAnswer::Cancel;  // for Answer
     int step = 0;                                        // for MoveFocus: +1 or -1
 };
