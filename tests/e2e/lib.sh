@@ -278,3 +278,11 @@ xclose_tool() {
     g++ -O1 -o "$built" "$E2E_REPO/tests/e2e/tools/xclose.cpp" -lX11 >&2 || fail "cannot build xclose"
     echo "$built"
 }
+
+# Waits until the first title card shows at full brightness. Keys pressed
+# before that would land in the loading screen, which reads and drops them.
+wait_intro() {
+    ref_picture "$E2E_DATA/mij1.jpg" "$E2E_SCRATCH/ref-mij1.png"
+    wait_match "$E2E_SCRATCH/intro.png" "$E2E_SCRATCH/ref-mij1.png" 800x600+0+0 0.03 ${1:-15} ||
+        fail "the first title card never showed (MAE $MATCH_MAE against mij1.jpg)"
+}
