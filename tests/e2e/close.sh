@@ -1,0 +1,119 @@
+# Closing the window, as a window manager's close button asks: in the Intro,
+# the Slideshow or the Scroller it skips what is left of the show but the
+# closing cards still play; during the closing cards a close request or Escape
+# ends the program at once. Every run ends with exit status 0.
+source "$(dirname "$0")/lib.sh" "$@"
+
+S=$E2E_SCRATCH
+XCLOSE_BIN=$(xclose_tool)
+SLIDE_AREA=800x250+0+0       # slide picture above the chef and buttons
+KITCHEN_AREA=480x300+0+0     # Scroller picture, left of the sprites
+CENTRE=200x150+300+225       # where the second closing card grows from
+
+close_window() {
+    "$XCLOSE_BIN" "$WID" || fail "xclose could not ask window $WID to close"
+}
+
+# Seconds (with fractions) between two now() stamps.
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+
+# Polls screenshots until the first closing card shows; fails if one of the
+# phases named after the tag (slide, scroller) shows on the way, since a close
+# request skips them.
+wait_outro() {
+    local tag=$1 skipped=" ${*:2} " d v
+    d=$(deadline 6)
+    while :; do
+        shot "$S/$tag-outro.png"
+        v=$(mae "$S/$tag-outro.png" "$S/ref-mij11.png")
+        lt "$v" 0.06 && break
+        [[ $skipped == *" slide "* ]] && lt "$(mae "$S/$tag-outro.png" "$S/ref-mij4.png" "$SLIDE_AREA")" 0.05 &&
+            fail "$tag: a slide showed after the close request"
+        [[ $skipped == *" scroller "* ]] && lt "$(mae "$S/$tag-outro.png" "$S/ref-mij13.png" "$KITCHEN_AREA")" 0.05 &&
+            fail "$tag: the Scroller showed after the close request"
+        kill -0 "$SHOW_PID" 2>/dev/null || fail "$tag: the program ended without the closing cards"
+        before "$d" || fail "$tag: no closing card within 6 s of the close request (MAE $v against mij11.jpg)"
+        sleep 0.1
+    done
+    OUTRO_SEEN=$(now)
+    note "$tag: first closing card shown (MAE $v)"
+}
+
+start_x
+
+# --- Close during the Intro: straight to the closing cards, which play to the
+# end (second card included) while the program waits for nothing else.
+start_show "$E2E_REPO" intro
+answer n
+wait_window
+for n in 4 11 12 13; do ref_picture "$E2E_DATA/mij$n.jpg" "$S/ref-mij$n.png"; done
+wait_intro
+cp "$S/intro.png" "$S/intro-card.png"
+close_window
+closed=$(now)
+wait_outro intro slide scroller
+intro_rgb=$(mean_rgb "$S/intro-card.png")
+outro_rgb=$(mean_rgb "$S/intro-outro.png")
+dist=$(awk -v a="$intro_rgb" -v b="$outro_rgb" 'BEGIN {
+    split(a, x, " "); split(b, y, " ")
+    printf "%.3f", sqrt((x[1]-y[1])^2 + (x[2]-y[2])^2 + (x[3]-y[3])^2) }')
+note "intro: mean colour $intro_rgb on the title card, $outro_rgb on the closing card (distance $dist)"
+gt "$dist" 0.1 || fail "the closing card looks like the title card (mean colour distance $dist)"
+second=""
+d=$(deadline 12)
+while kill -0 "$SHOW_PID" 2>/dev/null; do
+    before "$d" || fail "intro: the program was still running 12 s after the closing cards began"
+    if [ -z "$second" ]; then
+        shot "$S/intro-later.png"
+        v=$(mae "$S/intro-later.png" "$S/ref-mij12.png" "$CENTRE")
+        lt "$v" 0.06 && { second=$(now); cp "$S/intro-later.png" "$S/intro-second.png"; }
+    fi
+    sleep 0.1
+done
+ended=$(now)
+expect_exit 1 0
+[ -n "$second" ] || fail "intro: the second closing card never showed"
+outro_len=$(elapsed "$OUTRO_SEEN" "$ended")
+note "intro: second card $(elapsed "$OUTRO_SEEN" "$second") s into the closing cards; exit 0 $outro_len s after the first card showed, $(elapsed "$closed" "$ended") s after the close"
+# The closing cards last 7.5 s; the first one was seen a little after its start.
+gt "$outro_len" 5.5 || fail "intro: the closing cards were cut short ($outro_len s): the earlier close request ended them"
+lt "$(elapsed "$closed" "$ended")" 10 || fail "intro: the program took more than 10 s to end after the close request"
+[ -s "$SHOW_OUT" ] && fail "intro: the program printed: $(cat "$SHOW_OUT")"
+
+# --- Close during the Slideshow, then Escape during the closing cards.
+start_show "$E2E_REPO" slideshow
+answer n
+wait_window
+wait_intro
+press Escape
+wait_match "$S/slideshow-slide.png" "$S/ref-mij4.png" "$SLIDE_AREA" 0.04 8 ||
+    fail "slideshow: Escape in the Intro did not bring the first slide (MAE $MATCH_MAE)"
+close_window
+wait_outro slideshow scroller
+sleep 0.5
+kill -0 "$SHOW_PID" 2>/dev/null || fail "slideshow: the closing cards ended on their own within 0.5 s"
+pressed=$(now)
+press Escape
+expect_exit 3 0
+note "slideshow: exit 0 $(elapsed "$pressed" "$(now)") s after Escape in the closing cards"
+
+# --- Close during the Scroller, then a second close during the closing cards.
+start_show "$E2E_REPO" scroller
+answer n
+wait_window
+wait_intro
+press Escape
+wait_match "$S/scroller-slide.png" "$S/ref-mij4.png" "$SLIDE_AREA" 0.04 8 ||
+    fail "scroller: Escape in the Intro did not bring the first slide (MAE $MATCH_MAE)"
+press Escape
+wait_match "$S/scroller-kitchen.png" "$S/ref-mij13.png" "$KITCHEN_AREA" 0.04 8 ||
+    fail "scroller: Escape in the Slideshow did not bring the Scroller (MAE $MATCH_MAE)"
+close_window
+wait_outro scroller
+sleep 0.5
+kill -0 "$SHOW_PID" 2>/dev/null || fail "scroller: the closing cards ended on their own within 0.5 s"
+pressed=$(now)
+close_window
+expect_exit 3 0
+note "scroller: exit 0 $(elapsed "$pressed" "$(now)") s after a close request in the closing cards"
+exit 0
