@@ -202,13 +202,8 @@ check_no_children() {
     [ -z "$kids" ] || fail "the program has child processes while the show runs: $kids"
 }
 
-# True when an xmessage on this test's display is running (other tests may
-# run their own on other displays at the same time).
-xmessage_left() {
-    local p
-    for p in $(pgrep -x xmessage); do
-        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && return 0
-    done
+# True when the question box is still on this test's display.
+question_left() {
     [ -n "$(xdotool search --name '^Mijotine!$' 2>/dev/null)" ]
 }
 

@@ -10,7 +10,7 @@ answer n
 wait_window
 note "window $WID at $WIN_X,$WIN_Y size ${WIN_W}x$WIN_H"
 [ "$WIN_W" = 800 ] && [ "$WIN_H" = 600 ] || fail "windowed size is ${WIN_W}x$WIN_H, expected 800x600"
-xmessage_left && fail "the question box is still there after the answer"
+question_left && fail "the question box is still there after the answer"
 check_no_children
 shot "$E2E_SCRATCH/windowed-first.png"
 
@@ -59,7 +59,7 @@ done
 expect_exit 5 0
 [ -n "$(show_windows)" ] && fail "a show window appeared after Cancel"
 [ -s "$SHOW_OUT" ] && fail "Cancel printed on stdout: $(cat "$SHOW_OUT")"
-xmessage_left && fail "an xmessage is left behind after Cancel"
+question_left && fail "the question box is left behind after Cancel"
 note "Cancel: exit 0, no window, no output"
 
 # --- Yes: full screen, as large as the screen (with a window manager, which
@@ -97,5 +97,5 @@ grep -q 'Run in fullscreen mode? (Cancel means no run)' "$term_out" ||
 grep -q 'Failed to load\|Mix_LoadMUS\|Couldn' "$term_out" && fail "Cancel on the terminal still set the show up"
 note "terminal: question shown, c -> exit 0"
 
-xmessage_left && fail "an xmessage process is left behind"
+question_left && fail "the question box is left behind"
 exit 0
