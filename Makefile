@@ -1,5 +1,7 @@
 # Two commands do everything: `make run` and `make test`.
 BUILD ?= build
+SHELL := /bin/bash
+.SHELLFLAGS := -o pipefail -c
 
 .PHONY: all setup configure build run test contact-sheet clean
 
@@ -13,7 +15,7 @@ configure: setup
 
 # Builds the program, the tests and the data set in ./data/.
 build: configure
-	@cmake --build $(BUILD) -j2 -- --no-print-directory
+	@cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
 run: build
 	./$(BUILD)/mijotine

@@ -16,7 +16,7 @@ PACKAGES=(
   libcairo2-dev libturbojpeg0-dev libvorbis-dev libebur128-dev fonts-dejavu-extra
   # headless tests: virtual X server with software GL, a small window manager (for full
   # screen), real input, screenshots, sound checks
-  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri sox jwm
+  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri sox jwm python3 procps
 )
 
 missing=()
