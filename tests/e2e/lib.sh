@@ -281,3 +281,20 @@ wait_intro() {
     wait_match "$E2E_SCRATCH/intro.png" "$E2E_SCRATCH/ref-mij1.png" 800x600+0+0 0.03 ${1:-15} ||
         fail "the first title card never showed (MAE $MATCH_MAE against mij1.jpg)"
 }
+
+# From the title cards to the Scroller with two Escapes, checking the first
+# slide and then the Scroller's picture (saved as <name>.png). Leaves the
+# reference pictures of slide 1, the Scroller and the first closing card in
+# the scratch dir as ref-mij4.png, ref-mij13.png and ref-mij11.png.
+escape_to_scroller() {
+    local shot=$1
+    ref_picture "$E2E_DATA/mij4.jpg" "$E2E_SCRATCH/ref-mij4.png"
+    ref_picture "$E2E_DATA/mij13.jpg" "$E2E_SCRATCH/ref-mij13.png"
+    ref_picture "$E2E_DATA/mij11.jpg" "$E2E_SCRATCH/ref-mij11.png"
+    press Escape
+    wait_match "$E2E_SCRATCH/slide.png" "$E2E_SCRATCH/ref-mij4.png" 800x250+0+0 0.04 8 ||
+        fail "Escape in the Intro did not bring the first slide (MAE $MATCH_MAE)"
+    press Escape
+    wait_match "$E2E_SCRATCH/$shot.png" "$E2E_SCRATCH/ref-mij13.png" 480x300+0+0 0.04 8 ||
+        fail "Escape in the Slideshow did not bring the Scroller's picture (MAE $MATCH_MAE)"
+}
