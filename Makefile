@@ -1,7 +1,9 @@
-# Two commands do everything: `make run` and `make test`.
+# `make run` builds and starts the show; `make test` proves everything.
+# Each target installs what it needs through scripts/setup.sh first.
 BUILD ?= build
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
+CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
 .PHONY: all setup configure build run test contact-sheet clean
 
@@ -10,21 +12,26 @@ all: build
 setup:
 	@bash scripts/setup.sh
 
-configure: setup
+configure:
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
 
-# Builds the program, the tests and the data set in ./data/.
-build: configure
-	@cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
-
-run: build
+# The program and its data set in ./data/, nothing else.
+run: setup configure
+	@cmake --build $(BUILD) -j2 --target mijotine data -- --no-print-directory | sed -u '/Built target/d'
 	./$(BUILD)/mijotine
 
+# Everything: the program, the data set, the tools beside it and the tests.
+build: configure
+	@$(CMAKE_BUILD)
+
 # Every test; the ones that need a display get a virtual X server with software OpenGL.
-test: build
+test:
+	@bash scripts/setup.sh test
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
+	@$(CMAKE_BUILD)
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
 
-contact-sheet: build
+contact-sheet: setup configure
 	@cmake --build $(BUILD) --target contact-sheet -- --no-print-directory -s
 	@echo "out/contact-sheet.png"
 

@@ -4,8 +4,8 @@
 
 #include "gfx/quad.h"
 #include "gfx/textures.h"
-#include "show/globals.h"
-#include "show/io.h"
+#include "core/globals.h"
+#include "core/io.h"
 
 namespace {
 LoadingScreenObserver observer = nullptr;

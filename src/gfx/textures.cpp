@@ -10,7 +10,7 @@
 #include <GL/glu.h>
 
 #include "gfx/loading_screen.h"
-#include "show/globals.h"
+#include "core/globals.h"
 
 namespace {
 

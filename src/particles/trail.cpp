@@ -4,8 +4,8 @@
 
 #include "gfx/textures.h"
 #include "particles/particle_system.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 
 void startTrailBurst() { trailBurst = 1000; }
 

@@ -2,7 +2,7 @@
 
 #include "gfx/quad.h"
 #include "gfx/textures.h"
-#include "show/globals.h"
+#include "core/globals.h"
 
 bool prevButtonSource(int slide, const Rect& button, int px, int py, Rect& src) {
     if (slide > kFirstSlide) {

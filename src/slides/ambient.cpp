@@ -7,8 +7,8 @@
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "math/curves.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 
 static const int kScrollerMode = 5;
 

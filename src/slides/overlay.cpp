@@ -5,8 +5,8 @@
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "math/curves.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "slides/transition.h"
 
 OverlayLayout overlayLayout(int k, float remaining, float duration, Uint32 lastTicks) {

@@ -4,8 +4,8 @@
 
 #include "gfx/quad.h"
 #include "math/curves.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 
 void SlideTransition::start(float newDuration, unsigned int from, unsigned int to) {
     duration = newDuration;

@@ -5,7 +5,7 @@
 
 #include <SDL/SDL_opengl.h>
 
-#include "show/globals.h"
+#include "core/globals.h"
 
 bool isPrintable(char ch) {
     const int code = static_cast<signed char>(ch);

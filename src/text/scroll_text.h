@@ -1,7 +1,7 @@
 #pragma once
 // The scroll text and the opening of its font.
 
-#include "show/globals.h"
+#include "core/globals.h"
 
 // The 287 lines of the scroll text, in order.
 extern const char* const kScrollText[kScrollLineCount];

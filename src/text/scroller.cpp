@@ -7,8 +7,8 @@
 #include "gfx/textures.h"
 #include "gfx/window.h"
 #include "math/curves.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "text/glyph_font.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "pictures.h"
-#include "show/globals.h"
+#include "core/globals.h"
 #include "support/gl_context.h"
 #include "support/scripted_io.h"
 

@@ -8,8 +8,8 @@
 #include "gfx/textures.h"
 #include "particles/particle_system.h"
 #include "particles/trail.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "support/gl_context.h"
 
 namespace {

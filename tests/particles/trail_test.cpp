@@ -5,8 +5,8 @@
 
 #include "particles/particle_system.h"
 #include "particles/trail.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "particles/particle_system.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "show/phases.h"
 #include "slides/transition.h"
 #include "support/gl_context.h"

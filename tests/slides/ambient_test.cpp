@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "show/globals.h"
+#include "core/globals.h"
 #include "slides/ambient.h"
 
 namespace {

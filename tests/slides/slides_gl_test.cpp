@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "gfx/textures.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "slides/ambient.h"
 #include "slides/overlay.h"
 #include "slides/transition.h"

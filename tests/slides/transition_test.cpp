@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "math/curves.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "slides/transition.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "show/io.h"
+#include "core/io.h"
 
 class ScriptedIo : public ShowIo {
 public:

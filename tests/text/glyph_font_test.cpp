@@ -13,7 +13,7 @@
 #include <SDL/SDL_opengl.h>
 #include <gtest/gtest.h>
 
-#include "show/globals.h"
+#include "core/globals.h"
 #include "support/gl_context.h"
 
 namespace {

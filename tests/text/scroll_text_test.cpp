@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "show/globals.h"
+#include "core/globals.h"
 #include "text/glyph_font.h"
 #include "text/scroll_text.h"
 

@@ -12,8 +12,8 @@
 
 #include "gfx/quad.h"
 #include "gfx/textures.h"
-#include "show/frame_timer.h"
-#include "show/globals.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
 #include "support/gl_context.h"
 #include "text/glyph_font.h"
 

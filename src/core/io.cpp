@@ -1,4 +1,4 @@
-#include "show/io.h"
+#include "core/io.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "show/frame_timer.h"
+#include "core/frame_timer.h"
 
-#include "show/io.h"
+#include "core/io.h"
 
 FrameTimer::FrameTimer()
     : frameTimes{}, lastTicks(ioGetTicks()), frameCount(0), fps(0), deltaMs(0), deltaSeconds(0) {}

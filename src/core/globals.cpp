@@ -1,4 +1,4 @@
-#include "show/globals.h"
+#include "core/globals.h"
 
 int ttfUsers = 0;
 MusicPlayer* musicPlayer = nullptr;

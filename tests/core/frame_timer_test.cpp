@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "show/frame_timer.h"
+#include "core/frame_timer.h"
 #include "support/scripted_io.h"
 
 TEST(FrameTimer, HoldsFramesToTwentyMilliseconds) {
