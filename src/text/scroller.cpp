@@ -82,8 +82,12 @@ int scrollLineY(int i, float position) {
 }
 
 float advanceScrollPosition(float position, Uint32 deltaMs, float speed) {
-    return static_cast<float>(static_cast<double>(position) +
-                              static_cast<double>(deltaMs) * static_cast<double>(speed));
+    const double next = static_cast<double>(position) + static_cast<double>(deltaMs) * static_cast<double>(speed);
+    // The text is out of sight long before either bound; within them a float
+    // still moves with every step and every conversion to int holds.
+    if (!(next > -kScrollPositionLimit)) return -kScrollPositionLimit;
+    if (next > kScrollPositionLimit) return kScrollPositionLimit;
+    return static_cast<float>(next);
 }
 
 float spriteBaseAngle(float position) {
