@@ -7,7 +7,7 @@ set -euo pipefail
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 cd "$REPO"
 BUILD=${BUILD:-build}
-WEB_BUILD=${WEB_BUILD:-build-web}
+WEB_BUILD=${WEB_BUILD:-$BUILD-web}
 OUT=out/web
 
 bash scripts/setup.sh web
