@@ -1,5 +1,5 @@
 // The show in its web page, driven in Debian's headless chromium: the
-// question, the first title card, a slide, a slide change in mid-wipe, the
+// question and its three answers, the first title card, a slide, a slide change in mid-wipe, the
 // next button (clicked through the scaled canvas), the scroll text in the
 // show's own font, a closing card, the music's fades read from the page's
 // Web Audio, and a console free of errors.
@@ -82,6 +82,36 @@ const browser = await puppeteer.launch({
 });
 let shots = 0;
 try {
+  // Cancel (by its key): no show, no sound, a quiet page that says so.
+  // Yes: the page goes full screen and its sound starts with that click.
+  for (const [answer, act] of [['Cancel', (p) => p.keyboard.press('c')], ['Yes', (p) => p.click('#answer-yes')]]) {
+    const other = await browser.newPage();
+    const errors = [];
+    other.on('pageerror', (e) => errors.push(String(e && e.message ? e.message : e)));
+    await other.goto(url, { waitUntil: 'load', timeout: 120000 });
+    await other.waitForSelector('#answer-yes', { visible: true, timeout: 60000 });
+    await act(other);
+    const state = await other.waitForFunction((a) => {
+      const s = {
+        status: document.getElementById('status').textContent,
+        canvas: getComputedStyle(document.getElementById('canvas')).visibility,
+        fullscreen: !!document.fullscreenElement,
+        audio: Module.audioContext ? Module.audioContext.state : 'none',
+        ended: Module.showEnded ? Module.showEnded.status : null,
+      };
+      if (a === 'Cancel' && s.ended !== null) return s;
+      if (a === 'Yes' && s.fullscreen && s.audio === 'running') return s;
+      return null;
+    }, { timeout: 120000, polling: 100 }, answer).then((h) => h.jsonValue()).catch(() => null);
+    if (!state) fail(`after ${answer} the page never settled`);
+    note(`${answer}: ${JSON.stringify(state)}`);
+    if (answer === 'Cancel' && (state.status !== 'The show was not run.' || state.canvas !== 'hidden' ||
+        state.audio !== 'none' || state.ended !== 0 || state.fullscreen))
+      fail(`Cancel did not leave a quiet page: ${JSON.stringify(state)}`);
+    if (errors.length) fail(`after ${answer}: ${errors.join('; ')}`);
+    await other.close();
+  }
+
   const page = await browser.newPage();
   await page.setViewport({ ...VIEW, deviceScaleFactor: 1 });
   page.on('console', (m) => {
@@ -124,6 +154,22 @@ try {
       if (Date.now() > deadline) fail(`${what} within ${seconds} s`);
       await sleep(100);
     }
+  }
+  // Every frame the browser draws while act() and the following seconds run.
+  async function recordFrames(page, seconds, act) {
+    const cdp = await page.createCDPSession();
+    const frames = [];
+    cdp.on('Page.screencastFrame', (f) => {
+      frames.push(f.data);
+      cdp.send('Page.screencastFrameAck', { sessionId: f.sessionId }).catch(() => {});
+    });
+    await cdp.send('Page.startScreencast',
+      { format: 'jpeg', quality: 95, maxWidth: VIEW.width, maxHeight: VIEW.height, everyNthFrame: 1 });
+    await act();
+    await sleep(seconds * 1000);
+    await cdp.send('Page.stopScreencast');
+    await cdp.detach();
+    return frames;
   }
   const showPoint = (x, y) => ({ x: box.x + (x * box.width) / 800, y: box.y + (y * box.height) / 600 });
 
@@ -176,19 +222,25 @@ try {
   const scrolled = await page.evaluate(() => [window.scrollX, window.scrollY]);
   if (scrolled[0] || scrolled[1]) fail(`the page scrolled to ${scrolled}`);
 
-  // Right again: the wipe from slide 4 to slide 5, caught on its way.
+  // Right again: the wipe from slide 4 to slide 5, caught on its way. The
+  // browser streams every frame it draws while the wipe runs, so that a slow
+  // machine cannot step over it between two screenshots.
   await sleep(500);
-  await page.keyboard.press('ArrowRight');
   const from = reference('mij4.jpg'), to = reference('mij5.jpg');
+  const frames = await recordFrames(page, 4, () => page.keyboard.press('ArrowRight'));
   let wipe = null;
-  for (let i = 0; i < 15 && !wipe; ++i) {
-    const file = await shot(`wipe${i}`);
+  for (let i = 0; i < frames.length && !wipe; ++i) {
+    const raw = path.join(scratch, 'frame.jpg'), file = path.join(scratch, `wipe${i}.png`);
+    fs.writeFileSync(raw, Buffer.from(frames[i], 'base64'));
+    magick('convert', [raw, '-resize', `${VIEW.width}x${VIEW.height}!`,
+      '-crop', `${Math.round(box.width)}x${Math.round(box.height)}+${Math.round(box.x)}+${Math.round(box.y)}`,
+      '+repage', '-resize', '800x600!', file]);
     const a = mae(file, from, SKY), b = mae(file, to, SKY), either = eitherMae(file, from, to, SKY);
-    if (a > 0.02 && b > 0.02 && either < 0.025) wipe = { a, b, either };
-    else if (b < 0.02) break;  // already through
+    if (a > 0.03 && b > 0.03 && either < 0.025) wipe = { a, b, either };
   }
-  if (!wipe) fail('no frame caught in mid-wipe between slide 4 and slide 5');
-  note(`mid-wipe: MAE ${wipe.a.toFixed(3)} to slide 4, ${wipe.b.toFixed(3)} to slide 5, ${wipe.either.toFixed(3)} to the nearer`);
+  if (!wipe) fail(`none of the ${frames.length} frames drawn was in mid-wipe between slide 4 and slide 5`);
+  note(`mid-wipe (of ${frames.length} frames): MAE ${wipe.a.toFixed(3)} to slide 4, ${wipe.b.toFixed(3)} to slide 5, ` +
+    `${wipe.either.toFixed(3)} to the nearer`);
   await waitMatch('slide5', to, SKY, 0.04, 30, 'slide 5 never stood alone after the wipe');
 
   // The next button, clicked through the scaled canvas, pages on.
@@ -217,7 +269,8 @@ try {
     if (Date.now() > deadline) fail(`no scroll text in the lower half (dark fraction ${dark}, bare picture ${bare})`);
     await sleep(300);
   }
-  const fontLoaded = await page.evaluate(() => document.fonts.check('32px "data/font.ttf"'));
+  const fontLoaded = await page.evaluate(() =>
+    [...document.fonts].some((f) => f.family.replace(/"/g, '') === 'data/font.ttf' && f.status === 'loaded'));
   if (!fontLoaded) fail("the show's font is not loaded in the page");
   note(`scroll text: dark fraction ${dark.toFixed(4)} (bare picture ${bare.toFixed(4)}), font loaded`);
 
