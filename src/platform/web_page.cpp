@@ -9,6 +9,12 @@
 #include "platform/web_page.h"
 #include "show/show.h"
 
+// The page may look at each frame while it is still in the drawing buffer
+// (before the browser shows it and lets it go), through Module.onFrame.
+EM_JS(void, pageFrameDrawn, (), {
+    if (Module.onFrame) Module.onFrame();
+});
+
 namespace {
 
 class PageIo : public ShowIo {
@@ -19,6 +25,7 @@ public:
     Uint8 getMouseState(int* x, int* y) override { return SDL_GetMouseState(x, y); }
     void swapBuffers() override {
         SDL_GL_SwapBuffers();
+        pageFrameDrawn();
         emscripten_sleep(0);
     }
 };
