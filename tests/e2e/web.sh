@@ -37,3 +37,6 @@ note "serving $WEB_OUT on port $PORT"
 
 timeout 540 node "$TOOLS/web_test.mjs" "http://127.0.0.1:$PORT/" "$E2E_DATA" "$S" ||
     fail "the page did not play the show as it should (screenshots in $S)"
+kill "$SHOW_PID" 2>/dev/null
+wait "$SHOW_PID" 2>/dev/null
+SHOW_PID=""
