@@ -16,7 +16,9 @@
   const answered = new Promise((resolve) => { answerGiven = resolve; });
 
   // What WebGL lacks of the show's OpenGL 1.1 calls: GL_CLAMP becomes its
-  // nearest kin, and the smoothing hints, which WebGL does not know, are left out.
+  // nearest kin, a texture format given as a component count becomes the
+  // data's format, and settings WebGL does not know (unpack rows and skips
+  // left at 0, smoothing hints) are left out.
   function webglShims(proto) {
     const GL_CLAMP = 0x2900, GL_CLAMP_TO_EDGE = 0x812F, GL_GENERATE_MIPMAP_HINT = 0x8192;
     for (const name of ['texParameteri', 'texParameterf']) {
@@ -54,7 +56,7 @@
     return getContext.call(this, type, options);
   };
 
-  function answer_(which) {
+  function answerWith(which) {
     if (answer !== null) return;
     answer = which;
     dialog.hidden = true;
@@ -88,12 +90,12 @@
     else return;
     event.preventDefault();
     event.stopPropagation();
-    answer_(which);
+    answerWith(which);
   }
   document.addEventListener('keydown', onDialogKey, true);
-  document.getElementById('answer-yes').addEventListener('click', () => answer_(ANSWERS.yes));
-  document.getElementById('answer-no').addEventListener('click', () => answer_(ANSWERS.no));
-  document.getElementById('answer-cancel').addEventListener('click', () => answer_(ANSWERS.cancel));
+  document.getElementById('answer-yes').addEventListener('click', () => answerWith(ANSWERS.yes));
+  document.getElementById('answer-no').addEventListener('click', () => answerWith(ANSWERS.no));
+  document.getElementById('answer-cancel').addEventListener('click', () => answerWith(ANSWERS.cancel));
 
   // The font comes out of the data package once it has arrived.
   function loadFont() {
