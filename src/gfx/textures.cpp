@@ -7,7 +7,6 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
-#include <GL/glu.h>
 
 #include "gfx/loading_screen.h"
 #include "core/globals.h"
@@ -73,6 +72,82 @@ std::vector<unsigned char> tightRgbPixels(const SDL_Surface* surface) {
     return out;
 }
 
+int roundToPowerOfTwo(int n) {
+    if (n <= 1) return 1;
+    int p = 1;
+    while (p * 2 <= n) p *= 2;
+    // The bit below the highest decides: 768..1023 go up to 1024, 512..767 down to 512.
+    return (n & (p >> 1)) ? p * 2 : p;
+}
+
+namespace {
+
+// One output pixel's share of an axis: a run of input pixels and their weights.
+struct Taps {
+    int first = 0;
+    int count = 0;
+    size_t weights = 0;  // where its weights start in the axis' weight list
+};
+
+// The box filter along one axis: output pixel j covers input [j * in / out,
+// (j + 1) * in / out]. Weights are the overlaps in units of 1 / out of an
+// input pixel, so every sum stays an exact integer.
+std::vector<Taps> boxTaps(int in, int out, std::vector<int>& weights) {
+    std::vector<Taps> taps(static_cast<size_t>(out));
+    for (int j = 0; j < out; ++j) {
+        const long lo = static_cast<long>(j) * in, hi = static_cast<long>(j + 1) * in;
+        Taps& t = taps[static_cast<size_t>(j)];
+        t.first = static_cast<int>(lo / out);
+        t.weights = weights.size();
+        for (long i = t.first; i * out < hi; ++i, ++t.count)
+            weights.push_back(static_cast<int>(std::min(hi, (i + 1) * out) - std::max(lo, i * out)));
+    }
+    return taps;
+}
+
+}  // namespace
+
+std::vector<unsigned char> rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW,
+                                         int outH) {
+    std::vector<unsigned char> out(static_cast<size_t>(outW) * outH * 4);
+    std::vector<int> wx, wy;
+    const std::vector<Taps> tx = boxTaps(w, outW, wx), ty = boxTaps(h, outH, wy);
+    const int cells = outW * channels;
+    // Columns first: each input row becomes outW weighted sums (at most
+    // w * 255 each), then rows: outH sums of those, divided by the whole box.
+    std::vector<int> rows(static_cast<size_t>(h) * cells);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* src = pixels + static_cast<size_t>(y) * w * channels;
+        int* dst = rows.data() + static_cast<size_t>(y) * cells;
+        for (int j = 0; j < outW; ++j) {
+            const Taps& t = tx[static_cast<size_t>(j)];
+            for (int c = 0; c < channels; ++c) {
+                int sum = 0;
+                for (int k = 0; k < t.count; ++k) sum += wx[t.weights + k] * src[(t.first + k) * channels + c];
+                dst[j * channels + c] = sum;
+            }
+        }
+    }
+    const long area = static_cast<long>(w) * h;
+    std::vector<long> acc(static_cast<size_t>(cells));
+    for (int i = 0; i < outH; ++i) {
+        const Taps& t = ty[static_cast<size_t>(i)];
+        std::fill(acc.begin(), acc.end(), 0L);
+        for (int k = 0; k < t.count; ++k) {
+            const int* row = rows.data() + static_cast<size_t>(t.first + k) * cells;
+            const long wk = wy[t.weights + k];
+            for (int x = 0; x < cells; ++x) acc[static_cast<size_t>(x)] += wk * row[x];
+        }
+        unsigned char* dst = out.data() + static_cast<size_t>(i) * outW * 4;
+        for (int j = 0; j < outW; ++j) {
+            for (int c = 0; c < channels; ++c)
+                dst[j * 4 + c] = static_cast<unsigned char>(acc[static_cast<size_t>(j * channels + c)] / area);
+            if (channels == 3) dst[j * 4 + 3] = 255;
+        }
+    }
+    return out;
+}
+
 int loadTexture(const char* path) {
     SDL_Surface* surface = IMG_Load(path);
     if (!surface) {
@@ -111,18 +186,19 @@ int loadTexture(const char* path) {
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 
     const int w = surface->w, h = surface->h;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, format, GL_UNSIGNED_BYTE, pixels.data());
     } else {
-        // Other sizes are rescaled to powers of two by GLU; only the top
-        // level is ever sampled since the minifying filter is plain linear.
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, format, GL_UNSIGNED_BYTE, pixels.data());
+        // Other sizes are box-filtered to the nearest powers of two and keep
+        // the default repeat wrapping. Only this one level is ever sampled,
+        // since the minifying filter is plain linear.
+        const int texW = roundToPowerOfTwo(w), texH = roundToPowerOfTwo(h);
+        const std::vector<unsigned char> scaled = rescaleToRgba(pixels.data(), w, h, bpp, texW, texH);
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, texW, texH, 0, GL_RGBA, GL_UNSIGNED_BYTE, scaled.data());
     }
 
     glPopClientAttrib();

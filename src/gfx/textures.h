@@ -23,6 +23,14 @@ enum TextureSlot {
 // The GL texture name of the picture at path, or 0 (after one printed line)
 // if it can't be used. The new texture is left bound.
 int loadTexture(const char* path);
+// The power of two a picture's side is rescaled to: the highest one at or
+// below n, or the next one up when n is at least one and a half times that.
+int roundToPowerOfTwo(int n);
+// Box-filters tightly packed 3- or 4-byte pixels from w x h to outW x outH
+// (each output pixel the exact area average of what it covers, rounded down)
+// and returns R, G, B, A pixels, opaque for 3-byte input.
+std::vector<unsigned char> rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW,
+                                         int outH);
 // Fills every slot but the atlas, drawing the loading screen as it goes.
 void loadAllTextures(int* table, float progressFrom, float progressTo);
 // Releases the GL textures of all 24 slots.
