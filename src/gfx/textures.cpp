@@ -111,10 +111,6 @@ std::vector<Taps> boxTaps(int in, int out, std::vector<int>& weights) {
     return taps;
 }
 
-}  // namespace
-
-namespace {
-
 // The rescale for CH channels. Sums are of type Sum: 32 bits while the
 // largest, w * h * 255, fits.
 template <int CH, class Sum>
