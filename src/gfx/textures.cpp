@@ -298,7 +298,7 @@ void loadAllTextures(int* table, float progressFrom, float progressTo) {
     size_t ready = 0;
     std::mutex mutex;
     std::condition_variable readyChanged;
-    std::thread preparer([&] {
+    auto prepareAll = [&] {
         for (size_t i = 0; i < order.size(); ++i) {
             PreparedPicture picture = preparePicture(order[i].first.c_str());
             std::lock_guard<std::mutex> lock(mutex);
@@ -306,7 +306,16 @@ void loadAllTextures(int* table, float progressFrom, float progressTo) {
             ready = i + 1;
             readyChanged.notify_one();
         }
-    });
+    };
+#ifdef __EMSCRIPTEN__
+    // Without threads in the browser build: everything first, then the uploads.
+    prepareAll();
+    struct {
+        void join() {}
+    } preparer;
+#else
+    std::thread preparer(prepareAll);
+#endif
     auto upload = [&](size_t i) {
         {
             std::unique_lock<std::mutex> lock(mutex);
