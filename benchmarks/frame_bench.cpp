@@ -1,24 +1,39 @@
-// Measures what a frame of each phase costs, with the real data set, on this
-// machine's OpenGL (run it under Xvfb for Mesa's software renderer). The clock
-// the show sees is scripted (20 ms frames, no sleeping), so only the work is timed.
+// What a frame of each phase costs against its 20 ms budget, what start-up
+// costs against decoding the same files, the CPU share of a resting slide and
+// the peak resident memory, with the real data set on this machine's OpenGL
+// (run it under Xvfb for Mesa's software renderer).
 //
-//   frame_bench [frames-per-phase]     (run from the repository root)
+// A frame's work is timed from the end of the timer's sleep to the end of the
+// buffer swap, with real swaps. The clock the show sees is scripted (20 ms a
+// frame, sleeping only on the scripted clock), so a whole show runs as fast as
+// the machine draws it; only the CPU-share run sleeps for real.
+//
+//   frame_bench [scroller-frames]     (run from the repository root)
+//   frame_bench startup               (the start-up figures alone)
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
+#include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
 
 #include "audio/music_player.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
+#include "core/io.h"
+#include "gfx/loading_screen.h"
+#include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"
 #include "particles/particle_system.h"
 #include "particles/trail.h"
-#include "core/frame_timer.h"
-#include "core/globals.h"
 #include "show/phases.h"
 #include "slides/ambient.h"
 #include "slides/transition.h"
@@ -30,38 +45,133 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+
+// The scripted clock of ScriptedIo with real presentation: the swap goes to
+// the window, and the frame's work ends when it has.
+class BenchIo : public ScriptedIo {
+public:
+    void swapBuffers() override {
+        SDL_GL_SwapBuffers();
+        glFinish();
+        ++swaps;
+        if (onSwap) onSwap(*this, swaps);
+    }
+};
+
+// The real clock, sleeping for real, with real presentation.
+class RealIo : public ShowIo {
+public:
+    Uint32 getTicks() override { return SDL_GetTicks(); }
+    void delay(Uint32 ms) override { SDL_Delay(ms); }
+    int pollEvent(SDL_Event* event) override { return SDL_PollEvent(event); }
+    Uint8 getMouseState(int* x, int* y) override {
+        *x = 400;
+        *y = 300;
+        return 0;
+    }
+    void swapBuffers() override { SDL_GL_SwapBuffers(); }
+};
+
 struct Stats {
-    double median, p90;
+    size_t frames = 0;
+    double median = 0, p90 = 0, p99 = 0, max = 0;
+    size_t over = 0;  // frames over 20 ms
 };
 
 Stats summarise(std::vector<double> ms) {
+    Stats s;
+    if (ms.empty()) return s;
     std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[ms.size() * 9 / 10]};
+    auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };
+    s.frames = ms.size();
+    s.median = at(0.5);
+    s.p90 = at(0.9);
+    s.p99 = at(0.99);
+    s.max = ms.back();
+    s.over = static_cast<size_t>(std::count_if(ms.begin(), ms.end(), [](double v) { return v > 20.0; }));
+    return s;
 }
 
-template <class Phase>
-Stats timeFrames(Phase& phase, int frames, ScriptedIo& io, int keyEvery, SDLKey key) {
-    std::vector<double> ms;
-    for (int i = 0; i < frames && phase.running(); ++i) {
-        if (keyEvery > 0 && i % keyEvery == 0) io.keyDown(key);
+// The cost of presenting a frame, and of one full-screen textured layer on top.
+double presentMs = 0, layerMs = 0, blendedLayerMs = 0;
+
+void printRow(const char* what, const Stats& s) {
+    const double layers = layerMs > 0 ? (s.median - presentMs) / layerMs : 0;
+    std::printf("| %-26s | %5.2f | %5.2f | %5.2f | %5.2f | %3.0f %% | %4.1f | %4zu of %4zu |\n", what, s.median,
+                s.p90, s.p99, s.max, s.median / 20 * 100, layers, s.over, s.frames);
+}
+
+// Runs a phase's frames, timing each one's work; classify puts a frame's time
+// into one of two piles (the slideshow's rest and wipe).
+template <class Phase, class Script, class Classify>
+void timePhase(Phase& phase, int limit, Script script, Classify classify, std::vector<double>* piles) {
+    for (int i = 0; i < limit && phase.running(); ++i) {
+        script(i);
         const auto t0 = Clock::now();
         phase.frame();
-        glFinish();
-        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        piles[classify()].push_back(msSince(t0));
     }
-    return summarise(ms);
 }
 
-void report(const char* what, const Stats& s) {
-    std::printf("%-44s median %6.2f ms   p90 %6.2f ms\n", what, s.median, s.p90);
+// Median time of frames that draw `quads` full-screen quads of a slide and present.
+double layerFrameMs(int quads, bool blended) {
+    std::vector<double> ms;
+    glColor3f(1, 1, 1);
+    for (int f = 0; f < 60; ++f) {
+        const auto t0 = Clock::now();
+        if (blended)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+        for (int q = 0; q < quads; ++q) {
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[kSlotFirstSlide + q % 7]));
+            drawFullscreenQuad();
+        }
+        SDL_GL_SwapBuffers();
+        glFinish();
+        ms.push_back(msSince(t0));
+    }
+    glEnable(GL_BLEND);
+    return summarise(ms).median;
+}
+
+double cpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+long peakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Decodes every picture the show loads, as SDL_image does, and throws them away.
+double decodeAllMs() {
+    std::vector<std::string> paths = {"./data/unpack.jpg", "./data/particle.png"};
+    for (int i = 1; i <= 13; ++i) paths.push_back("./data/mij" + std::to_string(i) + ".jpg");
+    for (int i = 4; i <= 10; ++i) paths.push_back("./data/mij" + std::to_string(i) + "_txt.png");
+    paths.push_back("./data/bubble.png");
+    paths.push_back("./data/chef.png");
+    const auto t0 = Clock::now();
+    for (const std::string& p : paths) {
+        SDL_Surface* s = IMG_Load(p.c_str());
+        if (!s) {
+            std::printf("cannot decode %s\n", p.c_str());
+            std::exit(1);
+        }
+        SDL_FreeSurface(s);
+    }
+    return msSince(t0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::atoi(argv[1]) : 300;
-    ScriptedIo io;
-    setShowIo(&io);
+    const bool startupOnly = argc > 1 && std::string(argv[1]) == "startup";
+    const int scrollerFrames = argc > 1 && !startupOnly ? std::atoi(argv[1]) : 1500;
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("SDL_Init failed: %s\n", SDL_GetError());
         return 1;
@@ -71,38 +181,165 @@ int main(int argc, char** argv) {
     pushOrtho2D(800, 600);
     std::printf("GL renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
+    // ------------------------------------------------------------ start-up
+    // The show's own sequence from the window to the first title card (the
+    // music, which streams, is left out), with real presentation, beside the
+    // decoding of the same pictures in the same run (the page cache warmed first).
+    RealIo realIo;
+    setShowIo(&realIo);
+    decodeAllMs();
+    const double cpu0 = cpuSeconds();
+    const auto start = Clock::now();
     textures = new int[kTextureSlots]();
     textures[kSlotAtlas] = loadTexture("./data/unpack.jpg");
-    loadAllTextures(textures, 0.1f, 0.75f);
     initAmbientGlows();
     particleSystem = new ParticleSystem();
+    drawLoadingScreen(0.1f);
+    loadAllTextures(textures, 0.1f, 0.75f);
+    drawLoadingScreen(0.75f);
     frameTimer = new FrameTimer();
     slideTransition = new SlideTransition();
+    drawLoadingScreen(0.8f);
     musicPlayer = new MusicPlayer();
     musicPlayer->loadFailed = true;  // silent: only the pictures are measured
+    drawLoadingScreen(0.9f);
     initScrollText();
+    drawLoadingScreen(1.0f);
+    glFinish();
+    const double startupMs = msSince(start);
+    const double startupCpuMs = (cpuSeconds() - cpu0) * 1000;
+    const long startupRss = peakRssKb();
+    const double decodeMs = std::min(decodeAllMs(), decodeAllMs());
+    // Its parts again, one by one: the pictures alone, the 24 loading frames alone.
+    double picturesMs = 0, loadingFramesMs = 0;
+    {
+        std::vector<int> table(kTextureSlots, 0);
+        setLoadingScreenObserver([](float, int) {});
+        const auto t0 = Clock::now();
+        table[kSlotAtlas] = loadTexture("./data/unpack.jpg");
+        table[kSlotParticle] = loadTexture("./data/particle.png");
+        char path[64];
+        for (int i = 0; i < 13; ++i) {
+            std::snprintf(path, sizeof path, "./data/mij%i.jpg", i + 1);
+            table[i] = loadTexture(path);
+        }
+        for (int i = 0; i < 7; ++i) {
+            std::snprintf(path, sizeof path, "./data/mij%i_txt.png", i + 4);
+            table[kSlotFirstCaption + i] = loadTexture(path);
+        }
+        table[kSlotBubble] = loadTexture("./data/bubble.png");
+        table[kSlotChef] = loadTexture("./data/chef.png");
+        glFinish();
+        picturesMs = msSince(t0);
+        deleteTextures(table.data());
+        const auto t1 = Clock::now();
+        for (int i = 0; i < 24; ++i) drawLoadingScreen(0.1f + i * 0.03f);
+        glFinish();
+        loadingFramesMs = msSince(t1);
+    }
+    if (startupOnly) {
+        std::printf("Start-up %.0f ms (CPU %.0f ms) beside decoding the same pictures %.0f ms: %.1f x\n", startupMs,
+                    startupCpuMs, decodeMs, startupMs / decodeMs);
+        std::printf("  parts: the pictures alone %.0f ms, the 24 loading frames alone %.0f ms\n", picturesMs,
+                    loadingFramesMs);
+        return 0;
+    }
+
+    // ------------------------------------------------------------ the floor
+    glDisable(GL_BLEND);
+    layerFrameMs(1, false);  // warm-up
+    presentMs = layerFrameMs(0, false);
+    const double one = layerFrameMs(1, false);
+    layerMs = (layerFrameMs(5, false) - one) / 4;
+    blendedLayerMs = (layerFrameMs(5, true) - layerFrameMs(1, true)) / 4;
+    glEnable(GL_BLEND);
+
+    // ------------------------------------------------------------ a whole show
+    BenchIo io;
+    setShowIo(&io);
+    delete frameTimer;
+    frameTimer = new FrameTimer();
+    glDisable(GL_BLEND);  // as the show leaves it before the Intro
     mouseX = 400;
     mouseY = 300;
+    io.mouseX = 400;
+    io.mouseY = 300;
     trailCountdown = 100;
+    std::vector<double> piles[2];
+    auto none = [](int) {};
+    auto first = [] { return 0; };
 
     ShowFlags flags;
     IntroPhase intro(flags);
     intro.setUp();
-    report("Intro (card, glows, trail)", timeFrames(intro, frames, io, 0, SDLK_UNKNOWN));
+    timePhase(intro, 5000, none, first, piles);
+    const Stats introStats = summarise(piles[0]);
+
+    // Every slide rests 1.5 s, then the next one wipes in (2.5 s); after the
+    // last one's rest the slideshow ends.
+    piles[0].clear();
     SlideshowPhase slideshow(flags);
     slideshow.setUp();
-    // a slide change every 60 frames keeps a transition running most of the time
-    report("Slideshow (slide, transition, overlay)", timeFrames(slideshow, frames, io, 60, SDLK_RIGHT));
+    timePhase(
+        slideshow, 5000,
+        [&](int i) {
+            if (i % 200 == 75) io.keyDown(slideshow.slide == kSlotLastSlide ? SDLK_ESCAPE : SDLK_RIGHT);
+        },
+        [] { return slideTransition->remaining > 0 ? 1 : 0; }, piles);
+    const Stats restStats = summarise(piles[0]), wipeStats = summarise(piles[1]);
+
+    piles[0].clear();
     ScrollerPhase scroller(flags);
     scroller.setUp();
-    scrollPosition = 3000;  // text on screen from the start
-    report("Scroller (text, cover, sprites, glows)", timeFrames(scroller, frames, io, 0, SDLK_UNKNOWN));
+    scrollPosition = 0;  // the first lines come up from the middle of the screen
+    timePhase(scroller, scrollerFrames, none, first, piles);
+    const Stats scrollerStats = summarise(piles[0]);
+
+    piles[0].clear();
     OutroPhase outro;
     outro.setUp();
-    report("Outro (card, centred transition)", timeFrames(outro, frames, io, 0, SDLK_UNKNOWN));
+    timePhase(outro, 5000, none, first, piles);
+    const Stats outroStats = summarise(piles[0]);
+
+    // ------------------------------------------------------------ CPU at rest
+    // A resting slide with the real frame timer sleeping between frames.
+    setShowIo(&realIo);
+    delete frameTimer;
+    frameTimer = new FrameTimer();
+    ShowFlags restFlags;
+    SlideshowPhase resting(restFlags);
+    resting.setUp();
+    for (int i = 0; i < 10; ++i) resting.frame();
+    const double restCpu0 = cpuSeconds();
+    const auto restStart = Clock::now();
+    for (int i = 0; i < 150; ++i) resting.frame();
+    const double restCpuShare = (cpuSeconds() - restCpu0) * 1000 / msSince(restStart);
+
+    std::printf("\nFrame work (end of the timer's sleep to the end of the swap), ms; budget 20 ms\n\n");
+    std::printf("| %-26s | %5s | %5s | %5s | %5s | %5s | %4s | %12s |\n", "Phase", "med", "p90", "p99", "max",
+                "share", "lay.", "over 20 ms");
+    std::printf("|----------------------------|-------|-------|-------|-------|-------|------|--------------|\n");
+    printRow("Intro", introStats);
+    printRow("Slideshow, slide at rest", restStats);
+    printRow("Slideshow, during a wipe", wipeStats);
+    printRow("Scroller", scrollerStats);
+    printRow("Outro", outroStats);
+    std::printf("\n(share: median / 20 ms; lay.: (median - present) / one full-screen layer)\n");
+    std::printf("Floor: present only %.2f ms; one opaque full-screen textured layer %.2f ms "
+                "(blended %.2f ms)\n",
+                presentMs, layerMs, blendedLayerMs);
+    std::printf("Start-up %.0f ms (CPU %.0f ms) beside decoding the same pictures %.0f ms: %.1f x\n", startupMs,
+                startupCpuMs, decodeMs, startupMs / decodeMs);
+    std::printf("  parts: the pictures alone %.0f ms, the 24 loading frames alone %.0f ms\n", picturesMs,
+                loadingFramesMs);
+    std::printf("CPU share while a slide rests (real timer): %.0f %% of one core\n", restCpuShare * 100);
+    std::printf("Peak resident memory: %ld kB after start-up, %ld kB at the end\n", startupRss, peakRssKb());
 
     // What the sparks cost: the most a trail holds at once, against the
     // 36,000 spent sparks an hour of trail would leave if none were dropped.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[kSlotParticle]));
     for (size_t count : {size_t(40), size_t(36000)}) {
         ParticleSystem sparks;
         for (size_t i = 0; i < count; ++i) sparks.spawn(400, 300, 0, 0, 0, 0);
@@ -110,17 +347,14 @@ int main(int argc, char** argv) {
         for (int f = 0; f < 50; ++f) {
             glClear(GL_COLOR_BUFFER_BIT);
             const auto t0 = Clock::now();
-            for (ParticleEmitter* e : sparks.emitters) {
-                auto* spark = static_cast<SparkEmitter*>(e);
-                spark->ageMs = count > 100 ? 5000 : 300;  // spent, or in full bloom
-            }
+            for (ParticleEmitter* e : sparks.emitters)
+                static_cast<SparkEmitter*>(e)->ageMs = count > 100 ? 5000 : 300;  // spent, or in full bloom
             sparks.draw();
             glFinish();
-            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            ms.push_back(msSince(t0));
         }
-        char what[64];
-        std::snprintf(what, sizeof what, "drawing %zu sparks", count);
-        report(what, summarise(ms));
+        std::printf("Drawing %zu sparks: median %.2f ms\n", count, summarise(ms).median);
     }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     return 0;
 }

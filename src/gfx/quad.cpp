@@ -48,3 +48,10 @@ void drawFullscreenQuad() {
     glVertex2f(0, 600);
     glEnd();
 }
+
+void drawOpaqueFullscreenQuad() {
+    const bool blending = glIsEnabled(GL_BLEND);
+    if (blending) glDisable(GL_BLEND);
+    drawFullscreenQuad();
+    if (blending) glEnable(GL_BLEND);
+}

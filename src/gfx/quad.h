@@ -10,3 +10,7 @@ bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, f
 
 // Stretches the bound texture over the whole 800 x 600 screen in the current colour.
 void drawFullscreenQuad();
+// The same for an opaque picture in an opaque colour: drawn without blending,
+// which gives the very pixels blending would and costs less. The blending
+// switch is left as it was.
+void drawOpaqueFullscreenQuad();

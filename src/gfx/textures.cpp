@@ -1,13 +1,18 @@
 #include "gfx/textures.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
-#include <GL/glu.h>
 
 #include "gfx/loading_screen.h"
 #include "core/globals.h"
@@ -73,89 +78,269 @@ std::vector<unsigned char> tightRgbPixels(const SDL_Surface* surface) {
     return out;
 }
 
-int loadTexture(const char* path) {
+int roundToPowerOfTwo(int n) {
+    if (n <= 1) return 1;
+    int p = 1;
+    while (p * 2 <= n) p *= 2;
+    // The bit below the highest decides: 768..1023 go up to 1024, 512..767 down to 512.
+    return (n & (p >> 1)) ? p * 2 : p;
+}
+
+namespace {
+
+// One output pixel's share of an axis: a run of input pixels and their weights.
+struct Taps {
+    int first = 0;
+    int count = 0;
+    size_t weights = 0;  // where its weights start in the axis' weight list
+};
+
+// The box filter along one axis: output pixel j covers input [j * in / out,
+// (j + 1) * in / out]. Weights are the overlaps in units of 1 / out of an
+// input pixel, so every sum stays an exact integer.
+std::vector<Taps> boxTaps(int in, int out, std::vector<int>& weights) {
+    std::vector<Taps> taps(static_cast<size_t>(out));
+    for (int j = 0; j < out; ++j) {
+        const long lo = static_cast<long>(j) * in, hi = static_cast<long>(j + 1) * in;
+        Taps& t = taps[static_cast<size_t>(j)];
+        t.first = static_cast<int>(lo / out);
+        t.weights = weights.size();
+        for (long i = t.first; i * out < hi; ++i, ++t.count)
+            weights.push_back(static_cast<int>(std::min(hi, (i + 1) * out) - std::max(lo, i * out)));
+    }
+    return taps;
+}
+
+// The rescale for CH channels. Sums are of type Sum: 32 bits while the
+// largest, w * h * 255, fits.
+template <int CH, class Sum>
+void rescaleChannels(const unsigned char* pixels, int w, int h, int outW, int outH, unsigned char* out) {
+    std::vector<int> wx, wy;
+    const std::vector<Taps> tx = boxTaps(w, outW, wx), ty = boxTaps(h, outH, wy);
+    const int cells = outW * CH;
+
+    // Columns first: an input row becomes outW weighted sums (at most
+    // w * 255 each). Output rows take their input rows in order, sharing at
+    // most one with the row before, so a ring of as many rows as the widest
+    // output row takes holds all that is needed.
+    int ringSize = 1;
+    for (const Taps& t : ty) ringSize = std::max(ringSize, t.count);
+    std::vector<Sum> ring(static_cast<size_t>(ringSize) * cells);
+    std::vector<int> ringRow(static_cast<size_t>(ringSize), -1);
+    auto filteredRow = [&](int y) -> const Sum* {
+        const size_t slot = static_cast<size_t>(y % ringSize);
+        Sum* dst = ring.data() + slot * cells;
+        if (ringRow[slot] == y) return dst;
+        ringRow[slot] = y;
+        const unsigned char* src = pixels + static_cast<size_t>(y) * w * CH;
+        for (int j = 0; j < outW; ++j, dst += CH) {
+            const Taps& t = tx[static_cast<size_t>(j)];
+            const int* weight = wx.data() + t.weights;
+            const unsigned char* in = src + static_cast<size_t>(t.first) * CH;
+            Sum sum[CH] = {};
+            for (int k = 0; k < t.count; ++k, in += CH)
+                for (int c = 0; c < CH; ++c) sum[c] += static_cast<Sum>(weight[k]) * in[c];
+            for (int c = 0; c < CH; ++c) dst[c] = sum[c];
+        }
+        return ring.data() + slot * cells;
+    };
+
+    // Then rows: the sum over the whole box, divided by its area (w * h in
+    // these units) and rounded down. The division is a multiplication by a
+    // reciprocal with enough bits to be exact for every sum up to area * 255.
+    const uint64_t area = static_cast<uint64_t>(w) * h;
+    int shift = 0;
+    while (shift < 63 && (uint64_t(1) << shift) / 256 / area <= area) ++shift;
+    const bool exactByReciprocal = shift <= 55;
+    const uint64_t reciprocal = exactByReciprocal ? (uint64_t(1) << shift) / area + 1 : 0;
+    std::vector<Sum> acc(static_cast<size_t>(cells));
+    for (int i = 0; i < outH; ++i) {
+        const Taps& t = ty[static_cast<size_t>(i)];
+        std::fill(acc.begin(), acc.end(), Sum(0));
+        for (int k = 0; k < t.count; ++k) {
+            const Sum* row = filteredRow(t.first + k);
+            const Sum wk = static_cast<Sum>(wy[t.weights + k]);
+            Sum* a = acc.data();
+            for (int x = 0; x < cells; ++x) a[x] += wk * row[x];
+        }
+        unsigned char* dst = out + static_cast<size_t>(i) * outW * 4;
+        const Sum* a = acc.data();
+        for (int j = 0; j < outW; ++j, dst += 4, a += CH) {
+            for (int c = 0; c < CH; ++c) {
+                const uint64_t sum = static_cast<uint64_t>(a[c]);
+                dst[c] = static_cast<unsigned char>(exactByReciprocal ? (sum * reciprocal) >> shift : sum / area);
+            }
+            if (CH == 3) dst[3] = 255;
+        }
+    }
+}
+
+}  // namespace
+
+void rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW, int outH,
+                   unsigned char* out) {
+    const bool narrow = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 255 < (uint64_t(1) << 32);
+    if (channels == 3) {
+        if (narrow)
+            rescaleChannels<3, uint32_t>(pixels, w, h, outW, outH, out);
+        else
+            rescaleChannels<3, uint64_t>(pixels, w, h, outW, outH, out);
+    } else {
+        if (narrow)
+            rescaleChannels<4, uint32_t>(pixels, w, h, outW, outH, out);
+        else
+            rescaleChannels<4, uint64_t>(pixels, w, h, outW, outH, out);
+    }
+}
+
+std::vector<unsigned char> rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW,
+                                         int outH) {
+    std::vector<unsigned char> out(static_cast<size_t>(outW) * outH * 4);
+    rescaleToRgba(pixels, w, h, channels, outW, outH, out.data());
+    return out;
+}
+
+PreparedPicture preparePicture(const char* path) {
+    PreparedPicture picture;
     SDL_Surface* surface = IMG_Load(path);
     if (!surface) {
-        std::printf("  Failed to load '%s', he said: '%s'\n", path, SDL_GetError());
-        std::fflush(stdout);
-        return 0;
+        picture.error = std::string("  Failed to load '") + path + "', he said: '" + SDL_GetError() + "'\n";
+        return picture;
     }
-
     const int bpp = surface->format->BytesPerPixel;
-    GLenum format;
-    if (bpp == 3) {
-        format = GL_RGB;
-    } else if (bpp == 4) {
-        format = GL_RGBA;
-    } else {
-        std::printf("  Failed to load '%s', he said: 'Unknown surface format %d'\n", path, bpp);
-        std::fflush(stdout);
+    if (bpp != 3 && bpp != 4) {
+        picture.error = std::string("  Failed to load '") + path + "', he said: 'Unknown surface format " +
+                        std::to_string(bpp) + "'\n";
         SDL_FreeSurface(surface);
-        return 0;
+        return picture;
     }
 
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    // Rows top row first, tightly packed in R, G, B (A) byte order, whatever
+    // padding and channel order the surface has.
+    const int w = surface->w, h = surface->h;
+    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
+        picture.pixels = tightRgbPixels(surface);
+        picture.width = w;
+        picture.height = h;
+        picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
+        picture.clamped = true;
+    } else {
+        // Other sizes are box-filtered to the nearest powers of two.
+        std::vector<unsigned char> repacked;
+        const unsigned char* pixels = static_cast<const unsigned char*>(surface->pixels);
+        if (!inRgbByteOrder(surface->format) || surface->pitch != w * bpp) {
+            repacked = tightRgbPixels(surface);
+            pixels = repacked.data();
+        }
+        picture.width = roundToPowerOfTwo(w);
+        picture.height = roundToPowerOfTwo(h);
+        picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
+        rescaleToRgba(pixels, w, h, bpp, picture.width, picture.height, picture.pixels.data());
+        picture.format = GL_RGBA;
+        picture.clamped = false;
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_FreeSurface(surface);
+    return picture;
+}
+
+int uploadPicture(const PreparedPicture& picture) {
+    if (!picture.error.empty()) {
+        std::fputs(picture.error.c_str(), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-
-    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    // Rows go up top row first, tightly packed in R, G, B (A) byte order,
-    // whatever padding and channel order the surface has.
-    const std::vector<unsigned char> pixels = tightRgbPixels(surface);
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
 
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-
-    const int w = surface->w, h = surface->h;
-    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (picture.clamped) {
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, format, GL_UNSIGNED_BYTE, pixels.data());
-    } else {
-        // Other sizes are rescaled to powers of two by GLU; only the top
-        // level is ever sampled since the minifying filter is plain linear.
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, format, GL_UNSIGNED_BYTE, pixels.data());
     }
-
+    // Rescaled pictures keep the default repeat wrapping. Only this one level
+    // is ever sampled, since the minifying filter is plain linear.
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, picture.width, picture.height, 0, static_cast<GLenum>(picture.format),
+                 GL_UNSIGNED_BYTE, picture.pixels.data());
     glPopClientAttrib();
-    SDL_FreeSurface(surface);
     return static_cast<int>(name);
 }
 
+int loadTexture(const char* path) { return uploadPicture(preparePicture(path)); }
+
 void loadAllTextures(int* table, float progressFrom, float progressTo) {
+    // The pictures in the order they are loaded, with their slots.
+    std::vector<std::pair<std::string, int>> order;
+    order.emplace_back("./data/particle.png", kSlotParticle);
     char path[64];
+    for (int i = 0; i < 13; ++i) {
+        std::snprintf(path, sizeof path, "./data/mij%i.jpg", i + 1);
+        order.emplace_back(path, i);
+    }
+    for (int i = 0; i < 7; ++i) {
+        std::snprintf(path, sizeof path, "./data/mij%i_txt.png", i + 4);
+        order.emplace_back(path, kSlotFirstCaption + i);
+    }
+    order.emplace_back("./data/bubble.png", kSlotBubble);
+    order.emplace_back("./data/chef.png", kSlotChef);
+
+    // A second thread decodes and rescales the pictures in that order while
+    // this one uploads them and shows the loading screen.
+    std::vector<PreparedPicture> prepared(order.size());
+    size_t ready = 0;
+    std::mutex mutex;
+    std::condition_variable readyChanged;
+    auto prepareAll = [&] {
+        for (size_t i = 0; i < order.size(); ++i) {
+            PreparedPicture picture = preparePicture(order[i].first.c_str());
+            std::lock_guard<std::mutex> lock(mutex);
+            prepared[i] = std::move(picture);
+            ready = i + 1;
+            readyChanged.notify_one();
+        }
+    };
+#ifdef __EMSCRIPTEN__
+    // Without threads in the browser build: everything first, then the uploads.
+    prepareAll();
+    struct {
+        void join() {}
+    } preparer;
+#else
+    std::thread preparer(prepareAll);
+#endif
+    auto upload = [&](size_t i) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            readyChanged.wait(lock, [&] { return ready > i; });
+        }
+        table[order[i].second] = uploadPicture(prepared[i]);
+        prepared[i] = PreparedPicture();
+    };
+
     drawLoadingScreen(progressFrom);
     // Fourteen parts for twenty-one steps: the progress runs past progressTo
     // on the way, and the last frame shows progressTo again.
     const float step = (progressTo - progressFrom) / 14;
     float progress = progressFrom;
-
-    table[kSlotParticle] = loadTexture("./data/particle.png");
-
-    for (int i = 0; i < 13; ++i) {
-        std::snprintf(path, sizeof path, "./data/mij%i.jpg", i + 1);
-        table[i] = loadTexture(path);
+    upload(0);
+    for (size_t i = 1; i <= 20; ++i) {
+        upload(i);
         progress += step;
         drawLoadingScreen(progress);
     }
-    for (int i = 0; i < 7; ++i) {
-        std::snprintf(path, sizeof path, "./data/mij%i_txt.png", i + 4);
-        table[kSlotFirstCaption + i] = loadTexture(path);
-        progress += step;
-        drawLoadingScreen(progress);
-    }
-    table[kSlotBubble] = loadTexture("./data/bubble.png");
-    table[kSlotChef] = loadTexture("./data/chef.png");
+    upload(21);
+    upload(22);
     progress += step;
     drawLoadingScreen(progress);
+    preparer.join();
 
     drawLoadingScreen(progressTo);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures from ./data/ turned into GL textures, and the table of 24 slots.
 
+#include <string>
 #include <vector>
 
 struct SDL_Surface;
@@ -23,6 +24,29 @@ enum TextureSlot {
 // The GL texture name of the picture at path, or 0 (after one printed line)
 // if it can't be used. The new texture is left bound.
 int loadTexture(const char* path);
+
+// loadTexture in two steps: the decoding and rescaling, which needs no GL
+// and may run on any thread, and the upload.
+struct PreparedPicture {
+    std::string error;  // the line to print instead, if the picture can't be used
+    int width = 0, height = 0;
+    unsigned int format = 0;  // GL_RGB or GL_RGBA
+    bool clamped = false;     // the square sizes used as they are: clamped at the edges
+    std::vector<unsigned char> pixels;
+};
+PreparedPicture preparePicture(const char* path);
+int uploadPicture(const PreparedPicture& picture);
+// The power of two a picture's side is rescaled to: the highest one at or
+// below n, or the next one up when n is at least one and a half times that.
+int roundToPowerOfTwo(int n);
+// Box-filters tightly packed 3- or 4-byte pixels from w x h to outW x outH
+// (each output pixel the exact area average of what it covers, rounded down)
+// and returns R, G, B, A pixels, opaque for 3-byte input.
+std::vector<unsigned char> rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW,
+                                         int outH);
+// The same into out, which holds outW * outH * 4 bytes.
+void rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW, int outH,
+                   unsigned char* out);
 // Fills every slot but the atlas, drawing the loading screen as it goes.
 void loadAllTextures(int* table, float progressFrom, float progressTo);
 // Releases the GL textures of all 24 slots.

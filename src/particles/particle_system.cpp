@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include <SDL/SDL_opengl.h>
 
@@ -121,26 +122,38 @@ void SparkEmitter::draw() {
 
 // ---------------------------------------------------------------- system
 
-ParticleSystem::~ParticleSystem() { clear(); }
+ParticleSystem::~ParticleSystem() {
+    clear();
+    for (ParticleEmitter* e : spare) delete e;
+}
 
 void ParticleSystem::spawn(Sint32 x, Sint32 y, Sint32 kind, Uint32 nowMs, float tilt, float tintBoost) {
     if (paused || kind != 0) return;
-    SparkEmitter* spark = new SparkEmitter;
+    // A spent spark, with its place in the list, is used again before any
+    // new one is made, so a running trail allocates nothing.
+    if (spare.empty()) spare.push_back(new SparkEmitter);
+    SparkEmitter* spark = static_cast<SparkEmitter*>(spare.front());
+    *spark = SparkEmitter();
     spark->spawn(Vector3(static_cast<float>(x), static_cast<float>(y), 0), nowMs, tilt);
     spark->tintBoost = tintBoost;
-    emitters.push_back(spark);
+    emitters.splice(emitters.end(), spare, spare.begin());
 }
 
 void ParticleSystem::update(Sint32 deltaMs) {
     for (ParticleEmitter* e : emitters) e->update(deltaMs);
     // A spark that has shrunk to nothing never shows again; dropping it keeps
-    // the per-frame work bounded however long the show runs.
+    // the per-frame work bounded however long the show runs. Sparks go to
+    // the spare list, anything else is deleted.
     for (auto it = emitters.begin(); it != emitters.end();) {
-        if ((*it)->finished()) {
+        if (!(*it)->finished()) {
+            ++it;
+        } else if (dynamic_cast<SparkEmitter*>(*it)) {
+            const auto next = std::next(it);
+            spare.splice(spare.end(), emitters, it);
+            it = next;
+        } else {
             delete *it;
             it = emitters.erase(it);
-        } else {
-            ++it;
         }
     }
 }

@@ -57,6 +57,7 @@ class ParticleSystem {
 public:
     bool paused = false;
     std::list<ParticleEmitter*> emitters;
+    std::list<ParticleEmitter*> spare;  // spent sparks kept for the next spawns
 
     ParticleSystem() = default;
     ~ParticleSystem();

@@ -21,7 +21,7 @@ namespace {
 void drawCard(int slot, float brightness) {
     glColor3f(brightness, brightness, brightness);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[slot]));
-    drawFullscreenQuad();
+    drawOpaqueFullscreenQuad();
 }
 
 void updatePointer() { ioGetMouseState(&mouseX, &mouseY); }
@@ -110,10 +110,14 @@ void SlideshowPhase::setUp() {
 bool SlideshowPhase::running() const { return !flags_.slideshowDone && !flags_.quitRequested; }
 
 void SlideshowPhase::frame() {
-    glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
-    glColor3f(1, 1, 1);
-    drawFullscreenQuad();
-    slideTransition->draw();
+    // A running wipe covers the whole screen, so the slide is drawn only at rest.
+    if (slideTransition->advance()) {
+        slideTransition->drawFrame(false);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
+        glColor3f(1, 1, 1);
+        drawOpaqueFullscreenQuad();
+    }
     drawButtons(slide, prevButton, nextButton);
     if (kFirstSlide <= slide && slide <= kLastSlide) drawSlideOverlay(slide - kFirstSlide);
     updateAndDrawTrail();
@@ -181,10 +185,10 @@ void ScrollerPhase::setUp() {
 bool ScrollerPhase::running() const { return active && !flags_.quitRequested; }
 
 void ScrollerPhase::frame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The opaque background covers every pixel: nothing needs clearing first.
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    drawFullscreenQuad();
+    drawOpaqueFullscreenQuad();
     if (!drawScroller()) active = false;
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);

@@ -1,5 +1,8 @@
 #include "slides/transition.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/quad.h"
@@ -55,26 +58,89 @@ int transitionOutline(const TransitionShape& shape, Vector3 out[kTransitionMaxVe
     return n;
 }
 
-bool SlideTransition::drawVariant(bool centred) {
+bool SlideTransition::advance() {
     remaining = remaining - frameTimer->deltaSeconds;
     if (!(remaining > 0)) {
         remaining = 0;
         return false;
     }
+    return true;
+}
 
-    // The picture being left covers the whole screen.
+bool SlideTransition::drawVariant(bool centred) {
+    if (!advance()) return false;
+    drawFrame(centred);
+    return true;
+}
+
+WipeHole wipeHole(const TransitionShape& shape) {
+    WipeHole hole;
+    const float radius = static_cast<float>(shape.radius);
+    const float amplitude = shape.rimAmplitude;
+    if (!(radius > amplitude)) return hole;
+    // Seen from the centre, one edge of the outline turns by at most this
+    // angle: the step along the circle plus the fastest turn of the rim's
+    // waves, over the nearest the outline comes.
+    const float step = static_cast<float>(6.283184 / (shape.vertexCount - 1));
+    const float turn = step * (radius + amplitude * static_cast<float>(shape.rimFrequency)) / (radius - amplitude);
+    if (!(turn < 2.0f)) return hole;
+    // Every edge stays this far from the centre, so the outline winds once
+    // around the disc inside it, and every pixel there is drawn by the wipe.
+    // Two pixels are kept back for rounding.
+    const float inner = (radius - amplitude) * std::cos(turn / 2) - 2;
+    const float half = inner * 0.7071f;
+    if (!(half > 1)) return hole;
+    hole.x0 = static_cast<int>(std::ceil(shape.centre.x - half));
+    hole.y0 = static_cast<int>(std::ceil(shape.centre.y - half));
+    hole.x1 = static_cast<int>(std::floor(shape.centre.x + half));
+    hole.y1 = static_cast<int>(std::floor(shape.centre.y + half));
+    return hole;
+}
+
+namespace {
+
+// Draws the bound full-screen picture in window rows and columns [x0, x1) x
+// [y0, y1) of the 800 x 600 screen (y downwards), if that is not empty.
+void drawFullscreenPart(int x0, int y0, int x1, int y1) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, 800);
+    y1 = std::min(y1, 600);
+    if (x0 >= x1 || y0 >= y1) return;
+    glScissor(x0, 600 - y1, x1 - x0, y1 - y0);
+    drawFullscreenQuad();
+}
+
+}  // namespace
+
+void SlideTransition::drawFrame(bool centred) {
+    const TransitionShape shape = transitionShape(remaining, duration, centreJitter, centred);
+
+    // The picture being left covers the whole screen but the part the disc
+    // is sure to cover. It is opaque: no blending is needed. The whole quad is
+    // drawn each time, cut by the scissor, so every pixel gets exactly what the
+    // whole quad would give it.
     glBindTexture(GL_TEXTURE_2D, fromTexture);
     glColor3f(1, 1, 1);
-    drawFullscreenQuad();
+    glDisable(GL_BLEND);
+    const WipeHole hole = wipeHole(shape);
+    if (hole.x0 >= hole.x1 || hole.y0 >= hole.y1) {
+        drawFullscreenQuad();
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        drawFullscreenPart(0, 0, 800, hole.y0);
+        drawFullscreenPart(0, hole.y1, 800, 600);
+        drawFullscreenPart(0, hole.y0, hole.x0, hole.y1);
+        drawFullscreenPart(hole.x1, hole.y0, 800, hole.y1);
+        glDisable(GL_SCISSOR_TEST);
+    }
 
     // The new picture shows inside the wavy disc, textured by screen position
     // so it lines up with its own full-screen quad.
-    const TransitionShape shape = transitionShape(remaining, duration, centreJitter, centred);
     Vector3 outline[kTransitionMaxVertices];
     const int n = transitionOutline(shape, outline);
 
     glColor3f(1, 1, 1);
-    glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, toTexture);
     glBegin(GL_POLYGON);
@@ -84,7 +150,4 @@ bool SlideTransition::drawVariant(bool centred) {
         glVertex3f(p.x, p.y, 0);
     }
     glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_TEXTURE_2D);
-    return true;
 }

@@ -16,6 +16,13 @@ public:
     bool draw();
     // The outro variant: centred, 65 vertices.
     bool drawCentred();
+    // Both of the above are advance() and then, while it runs, drawFrame().
+    // Moves the clock on by the frame's time; true while the wipe still runs,
+    // that is while its frame covers the whole screen.
+    bool advance();
+    // The wipe at the clock as it stands: the picture being left, with the
+    // new one inside the disc. Leaves blending off.
+    void drawFrame(bool centred);
 
 private:
     bool drawVariant(bool centred);
@@ -42,3 +49,11 @@ TransitionShape transitionShape(float remaining, float duration, float centreJit
 // Fills out[0 .. vertexCount-1] with the outline in drawing order (the last
 // vertex closes onto the first) and returns the vertex count.
 int transitionOutline(const TransitionShape& shape, Vector3 out[kTransitionMaxVertices]);
+
+// A screen rectangle [x0, x1) x [y0, y1) (y downwards) whose every pixel the
+// disc of this shape draws over; empty (x0 == x1) while the disc is too small
+// or too wavy to be sure of any.
+struct WipeHole {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+WipeHole wipeHole(const TransitionShape& shape);

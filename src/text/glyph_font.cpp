@@ -1,7 +1,9 @@
 #include "text/glyph_font.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <SDL/SDL_opengl.h>
 
@@ -18,22 +20,14 @@ int nextPowerOfTwo(int n) {
     return p;
 }
 
-unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& s1, float& t1, Uint8 r,
-                              Uint8 g, Uint8 b) {
+SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b) {
     const int w = source->w;
     const int h = source->h;
-    const int texW = nextPowerOfTwo(w);
-    const int texH = nextPowerOfTwo(h);
-    s0 = 0;
-    t0 = 0;
-    s1 = static_cast<float>(w) / static_cast<float>(texW);
-    t1 = static_cast<float>(h) / static_cast<float>(texH);
-
     // Bytes in memory R, G, B, A on a little-endian machine, which is what
     // GL_RGBA with GL_UNSIGNED_BYTE reads.
-    SDL_Surface* canvas =
-        SDL_CreateRGBSurface(0, texW, texH, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);
-    if (!canvas) return 0;
+    SDL_Surface* canvas = SDL_CreateRGBSurface(0, nextPowerOfTwo(w), nextPowerOfTwo(h), 32, 0x000000FF,
+                                               0x0000FF00, 0x00FF0000, 0xFF000000);
+    if (!canvas) return nullptr;
 
     // Everything starts as the key colour, fully transparent; the blit below
     // copies only the source pixels that are not the key colour, and those
@@ -51,7 +45,12 @@ unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& 
     at.w = 0;
     at.h = 0;
     SDL_BlitSurface(source, &area, canvas, &at);
+    return canvas;
+}
 
+namespace {
+
+unsigned int canvasToTexture(SDL_Surface* canvas) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -59,8 +58,21 @@ unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texW, texH, 0, GL_RGBA, GL_UNSIGNED_BYTE, canvas->pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, canvas->w, canvas->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, canvas->pixels);
+    return name;
+}
 
+}  // namespace
+
+unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& s1, float& t1, Uint8 r,
+                              Uint8 g, Uint8 b) {
+    s0 = 0;
+    t0 = 0;
+    s1 = static_cast<float>(source->w) / static_cast<float>(nextPowerOfTwo(source->w));
+    t1 = static_cast<float>(source->h) / static_cast<float>(nextPowerOfTwo(source->h));
+    SDL_Surface* canvas = keyedCanvas(source, r, g, b);
+    if (!canvas) return 0;
+    const unsigned int name = canvasToTexture(canvas);
     SDL_FreeSurface(canvas);
     return name;
 }
@@ -92,14 +104,50 @@ void releaseGlyph(GlyphEntry& entry) {
     entry.texture = 0;
 }
 
-// The state every string and cube face is drawn with; the caller's own is
-// saved first and comes back with glPopAttrib.
-void pushGlyphState() {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
+// The state every string and cube face is drawn with. The caller's own, as
+// far as this changes it, is kept here and comes back with popGlyphState.
+struct SavedGlyphState {
+    GLboolean blend, texturing;
+    GLint blendSrc, blendDst, envMode, bound;
+};
+
+SavedGlyphState pushGlyphState() {
+    SavedGlyphState saved;
+    saved.blend = glIsEnabled(GL_BLEND);
+    saved.texturing = glIsEnabled(GL_TEXTURE_2D);
+    glGetIntegerv(GL_BLEND_SRC, &saved.blendSrc);
+    glGetIntegerv(GL_BLEND_DST, &saved.blendDst);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &saved.envMode);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &saved.bound);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    return saved;
+}
+
+void popGlyphState(const SavedGlyphState& saved) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, saved.envMode);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(saved.bound));
+    glBlendFunc(static_cast<GLenum>(saved.blendSrc), static_cast<GLenum>(saved.blendDst));
+    if (!saved.blend) glDisable(GL_BLEND);
+    if (!saved.texturing) glDisable(GL_TEXTURE_2D);
+}
+
+// One glyph's quad as the two triangles of a strip over its rectangle.
+void glyphTriangles(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1) {
+    glTexCoord2f(s0, t0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(s1, t0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(s0, t1);
+    glVertex2f(x0, y1);
+    glTexCoord2f(s0, t1);
+    glVertex2f(x0, y1);
+    glTexCoord2f(s1, t0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(s1, t1);
+    glVertex2f(x1, y1);
 }
 
 }  // namespace
@@ -122,6 +170,10 @@ GlyphFont::~GlyphFont() {
     // The glyphs and the font handle go back before SDL_ttf may be shut
     // down: a font closed after TTF_Quit would reach a freed library.
     for (int code = 32; code <= 126; ++code) releaseGlyph(glyphs[code]);
+    if (atlasTexture) {
+        GLuint name = atlasTexture;
+        glDeleteTextures(1, &name);
+    }
     if (font) {
         TTF_CloseFont(font);
         font = nullptr;
@@ -149,8 +201,9 @@ void GlyphFont::open() {
     descent = TTF_FontDescent(font);
     lineSkip = TTF_FontLineSkip(font);
     // The glyphs of the old handle may differ from the new one's: start afresh,
-    // giving back their surfaces and textures.
+    // giving back their surfaces and textures; the atlas fills again from its start.
     for (int code = 32; code <= 126; ++code) releaseGlyph(glyphs[code]);
+    atlasX = atlasY = atlasRowHeight = 0;
 }
 
 void GlyphFont::makeGlyph(char ch) {
@@ -171,39 +224,119 @@ void GlyphFont::makeGlyph(char ch) {
     if (!converted) return;
 
     entry.surface = converted;
-    entry.texture = surfaceToTexture(converted, entry.s0, entry.t0, entry.s1, entry.t1, 255, 255, 255);
+    const int w = converted->w, h = converted->h;
+    entry.s0 = 0;
+    entry.t0 = 0;
+    entry.s1 = static_cast<float>(w) / static_cast<float>(nextPowerOfTwo(w));
+    entry.t1 = static_cast<float>(h) / static_cast<float>(nextPowerOfTwo(h));
+    SDL_Surface* canvas = keyedCanvas(converted, 255, 255, 255);
+    if (!canvas) return;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    entry.texture = canvasToTexture(canvas);
+    placeInAtlas(entry, canvas);
+    SDL_FreeSurface(canvas);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
+
+void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
+    entry.inAtlas = false;
+    const int w = entry.surface->w, h = entry.surface->h;
+    const int cellW = w + 2, cellH = h + 2;
+    if (cellW > kGlyphAtlasWidth) return;
+    if (atlasX + cellW > kGlyphAtlasWidth) {
+        atlasX = 0;
+        atlasY += atlasRowHeight;
+        atlasRowHeight = 0;
+    }
+    if (atlasY + cellH > kGlyphAtlasHeight) return;  // full: the glyph is drawn from its own texture
+
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    if (!atlasTexture) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        // Transparent key colour, like the padding of a glyph's own texture.
+        std::vector<Uint32> clear(static_cast<size_t>(kGlyphAtlasWidth) * kGlyphAtlasHeight, 0x00FFFFFFu);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kGlyphAtlasWidth, kGlyphAtlasHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     clear.data());
+        atlasTexture = name;
+    }
+
+    // The cell: the picture, ringed by the texels the glyph's own texture
+    // wraps around to, so that filtering at its edges mixes in the same.
+    const int texW = canvas->w, texH = canvas->h;
+    std::vector<Uint32> cell(static_cast<size_t>(cellW) * cellH);
+    for (int y = 0; y < cellH; ++y) {
+        const int sy = (y - 1 + texH) % texH;
+        const Uint32* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(canvas->pixels) + sy * canvas->pitch);
+        for (int x = 0; x < cellW; ++x) cell[static_cast<size_t>(y) * cellW + x] = row[(x - 1 + texW) % texW];
+    }
+    glBindTexture(GL_TEXTURE_2D, atlasTexture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, atlasX, atlasY, cellW, cellH, GL_RGBA, GL_UNSIGNED_BYTE, cell.data());
+    glPopClientAttrib();
+
+    entry.inAtlas = true;
+    entry.atlasS0 = static_cast<float>(atlasX + 1) / kGlyphAtlasWidth;
+    entry.atlasT0 = static_cast<float>(atlasY + 1) / kGlyphAtlasHeight;
+    entry.atlasS1 = static_cast<float>(atlasX + 1 + w) / kGlyphAtlasWidth;
+    entry.atlasT1 = static_cast<float>(atlasY + 1 + h) / kGlyphAtlasHeight;
+    atlasX += cellW;
+    atlasRowHeight = std::max(atlasRowHeight, cellH);
 }
 
 void GlyphFont::drawText(const char* text, int x, int y) {
-    pushGlyphState();
+    // Every glyph is made before the batch begins, since making one talks to GL.
+    for (const char* p = text; *p; ++p)
+        if (isPrintable(*p)) makeGlyph(*p);
+
+    const SavedGlyphState saved = pushGlyphState();
+    // One batch from the atlas; a glyph that found no room there breaks it
+    // to be drawn from its own texture.
+    bool batching = false;
     for (const char* p = text; *p; ++p) {
         const char ch = *p;
         if (!isPrintable(ch)) continue;
-        makeGlyph(ch);
         const GlyphEntry& entry = glyphs[static_cast<int>(ch)];
         // A glyph that could not be rendered has no picture to draw; the pen
         // still moves by its advance, so the string keeps the layout that
         // measureText reports for it.
-        if (entry.surface) {
+        if (entry.surface && entry.texture) {
             const float x0 = static_cast<float>(x);
             const float x1 = static_cast<float>(x + entry.surface->w);
             const float y0 = static_cast<float>(y);
             const float y1 = static_cast<float>(y + entry.surface->h);
-            glBindTexture(GL_TEXTURE_2D, entry.texture);
-            glBegin(GL_TRIANGLE_STRIP);
-            glTexCoord2f(entry.s0, entry.t0);
-            glVertex2f(x0, y0);
-            glTexCoord2f(entry.s1, entry.t0);
-            glVertex2f(x1, y0);
-            glTexCoord2f(entry.s0, entry.t1);
-            glVertex2f(x0, y1);
-            glTexCoord2f(entry.s1, entry.t1);
-            glVertex2f(x1, y1);
-            glEnd();
+            if (entry.inAtlas) {
+                if (!batching) {
+                    glBindTexture(GL_TEXTURE_2D, atlasTexture);
+                    glBegin(GL_TRIANGLES);
+                    batching = true;
+                }
+                glyphTriangles(x0, y0, x1, y1, entry.atlasS0, entry.atlasT0, entry.atlasS1, entry.atlasT1);
+            } else {
+                if (batching) {
+                    glEnd();
+                    batching = false;
+                }
+                glBindTexture(GL_TEXTURE_2D, entry.texture);
+                glBegin(GL_TRIANGLES);
+                glyphTriangles(x0, y0, x1, y1, entry.s0, entry.t0, entry.s1, entry.t1);
+                glEnd();
+            }
         }
         x += entry.advance;
     }
-    glPopAttrib();
+    if (batching) glEnd();
+    popGlyphState(saved);
 }
 
 SDL_Rect GlyphFont::measureText(const char* text) {
@@ -231,7 +364,7 @@ SDL_Rect GlyphFont::measureText(const char* text) {
 }
 
 void GlyphFont::drawGlyphOnCube(char ch) {
-    pushGlyphState();
+    const SavedGlyphState saved = pushGlyphState();
     if (isPrintable(ch)) {
         makeGlyph(ch);
         const GlyphEntry& entry = glyphs[static_cast<int>(ch)];
@@ -242,5 +375,5 @@ void GlyphFont::drawGlyphOnCube(char ch) {
             drawCubeFace(0.9f, m);
         }
     }
-    glPopAttrib();
+    popGlyphState(saved);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Text in OpenGL from one TrueType font at one size: each printable ASCII
-// character is rendered once, on first use, into a texture of its own.
+// character is rendered once, on first use, into a texture of its own and
+// into a cell of the font's atlas, from which a string is drawn in one batch.
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
@@ -10,7 +11,15 @@ struct GlyphEntry {
     SDL_Surface* surface = nullptr;  // null: not made yet
     unsigned int texture = 0;
     float s0 = 0, t0 = 0, s1 = 0, t1 = 0;
+    // Where the picture sits in the atlas; false if it did not fit there.
+    bool inAtlas = false;
+    float atlasS0 = 0, atlasT0 = 0, atlasS1 = 0, atlasT1 = 0;
 };
+
+// The atlas is this size; each glyph's cell is its picture with a one-texel
+// border holding what its own texture's repeat wrapping puts next to it.
+constexpr int kGlyphAtlasWidth = 1024;
+constexpr int kGlyphAtlasHeight = 512;
 
 class GlyphFont {
 public:
@@ -25,6 +34,8 @@ public:
     float red, green, blue;
     TTF_Font* font = nullptr;
     SDL_Color textColour{};
+    unsigned int atlasTexture = 0;  // made with the first glyph
+    int atlasX = 0, atlasY = 0, atlasRowHeight = 0;  // the next free cell
 
     GlyphFont(const char* fontFile, int pointSize, int style, float red, float green, float blue);
     ~GlyphFont();
@@ -33,6 +44,8 @@ public:
 
     void open();
     void makeGlyph(char ch);
+    // Copies a freshly made glyph's canvas into the next free atlas cell.
+    void placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas);
     void drawText(const char* text, int x, int y);
     SDL_Rect measureText(const char* text);
     void drawGlyphOnCube(char ch);
@@ -48,4 +61,6 @@ int nextPowerOfTwo(int n);
 // out the colour (r, g, b); delivers the texture coordinates of the picture.
 unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& s1, float& t1, Uint8 r,
                               Uint8 g, Uint8 b);
+// The RGBA power-of-two canvas surfaceToTexture uploads (caller frees it), or null.
+SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b);
 void drawCubeFace(float a, float m);

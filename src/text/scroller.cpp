@@ -116,8 +116,9 @@ bool drawScroller() {
 
     // The upper half of the background again, opaque, over the text; the
     // texture coordinates are y / 600 so it lands pixel for pixel on the
-    // picture beneath.
+    // picture beneath. Opaque, so drawn without blending.
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
+    glDisable(GL_BLEND);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0);
     glVertex2f(0, 0);

@@ -1,0 +1,484 @@
+// The picture of every phase at fixed show times, drawn by the show's own
+// frames, against a reference drawn the straightforward way the show drew it
+// before it was made cheaper: pictures rescaled by GLU's mipmap builder, every
+// full-screen quad blended, the slide drawn beneath a wipe, the whole picture
+// being left drawn under the disc, and text drawn glyph by glyph, each from
+// its own texture, with all attributes pushed. Both run in the same GL, from
+// the same state, so they must agree pixel for pixel.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <GL/glu.h>
+#include <SDL/SDL_image.h>
+#include <SDL/SDL_opengl.h>
+
+#include "audio/music_player.h"
+#include "core/frame_timer.h"
+#include "core/globals.h"
+#include "gfx/quad.h"
+#include "gfx/textures.h"
+#include "gfx/window.h"
+#include "math/curves.h"
+#include "particles/particle_system.h"
+#include "particles/trail.h"
+#include "show/buttons.h"
+#include "show/phases.h"
+#include "slides/ambient.h"
+#include "slides/overlay.h"
+#include "slides/transition.h"
+#include "support/gl_context.h"
+#include "support/scripted_io.h"
+#include "text/glyph_font.h"
+#include "text/scroll_text.h"
+#include "text/scroller.h"
+
+namespace {
+
+// ------------------------------------------------------------------ the reference
+
+int oldLoadTexture(const std::string& path) {
+    SDL_Surface* surface = IMG_Load(path.c_str());
+    if (!surface) return 0;
+    const int bpp = surface->format->BytesPerPixel;
+    const std::vector<unsigned char> pixels = tightRgbPixels(surface);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const GLenum format = bpp == 3 ? GL_RGB : GL_RGBA;
+    const int w = surface->w, h = surface->h;
+    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, format, GL_UNSIGNED_BYTE, pixels.data());
+    } else {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, format, GL_UNSIGNED_BYTE, pixels.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    SDL_FreeSurface(surface);
+    return static_cast<int>(name);
+}
+
+std::string dataPath(const std::string& name) { return std::string(MIJOTINE_DATA_DIR) + "/" + name; }
+
+// The show's table of pictures, loaded by the given loader.
+template <class Loader>
+std::vector<int> loadTable(Loader load) {
+    std::vector<int> table(kTextureSlots, 0);
+    table[kSlotAtlas] = load(dataPath("unpack.jpg"));
+    table[kSlotParticle] = load(dataPath("particle.png"));
+    for (int i = 0; i < 13; ++i) table[i] = load(dataPath("mij" + std::to_string(i + 1) + ".jpg"));
+    for (int i = 0; i < 7; ++i) table[kSlotFirstCaption + i] = load(dataPath("mij" + std::to_string(i + 4) + "_txt.png"));
+    table[kSlotBubble] = load(dataPath("bubble.png"));
+    table[kSlotChef] = load(dataPath("chef.png"));
+    return table;
+}
+
+GLuint oldSlot(int slot) { return textures ? static_cast<GLuint>(textures[slot]) : 0; }
+
+void oldDrawText(GlyphFont& font, const char* text, int x, int y) {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    for (const char* p = text; *p; ++p) {
+        if (!isPrintable(*p)) continue;
+        font.makeGlyph(*p);
+        const GlyphEntry& e = font.glyphs[static_cast<int>(*p)];
+        if (e.surface) {
+            const float x0 = static_cast<float>(x), x1 = static_cast<float>(x + e.surface->w);
+            const float y0 = static_cast<float>(y), y1 = static_cast<float>(y + e.surface->h);
+            glBindTexture(GL_TEXTURE_2D, e.texture);
+            glBegin(GL_TRIANGLE_STRIP);
+            glTexCoord2f(e.s0, e.t0);
+            glVertex2f(x0, y0);
+            glTexCoord2f(e.s1, e.t0);
+            glVertex2f(x1, y0);
+            glTexCoord2f(e.s0, e.t1);
+            glVertex2f(x0, y1);
+            glTexCoord2f(e.s1, e.t1);
+            glVertex2f(x1, y1);
+            glEnd();
+        }
+        x += e.advance;
+    }
+    glPopAttrib();
+}
+
+bool oldTransitionDraw(bool centred) {
+    SlideTransition& t = *slideTransition;
+    t.remaining = t.remaining - frameTimer->deltaSeconds;
+    if (!(t.remaining > 0)) {
+        t.remaining = 0;
+        return false;
+    }
+    glBindTexture(GL_TEXTURE_2D, t.fromTexture);
+    glColor3f(1, 1, 1);
+    drawFullscreenQuad();
+    Vector3 outline[kTransitionMaxVertices];
+    const int n = transitionOutline(transitionShape(t.remaining, t.duration, t.centreJitter, centred), outline);
+    glColor3f(1, 1, 1);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, t.toTexture);
+    glBegin(GL_POLYGON);
+    for (int i = 0; i < n; ++i) {
+        glTexCoord2f(outline[i].x / 800, outline[i].y / 600);
+        glVertex3f(outline[i].x, outline[i].y, 0);
+    }
+    glEnd();
+    return true;
+}
+
+void oldDrawScroller() {
+    const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
+    scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
+
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+
+    // The text lines that can show between y = 300 and 600.
+    const LineWindow window = scrollLineWindow(scrollPosition);
+    for (int i = window.first; i < window.last; ++i) {
+        glPushMatrix();
+        const int y = scrollLineY(i, scrollPosition);
+        if (glyphFont) oldDrawText(*glyphFont, scrollLines[i].c_str(), 60, y);
+        glPopMatrix();
+    }
+
+    // The upper half of the background again, opaque, over the text; the
+    // texture coordinates are y / 600 so it lands pixel for pixel on the
+    // picture beneath.
+    glBindTexture(GL_TEXTURE_2D, oldSlot(kSlotScrollerBackground));
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 0);
+    glTexCoord2f(1, 0);
+    glVertex2f(800, 0);
+    glTexCoord2f(1, 0.5f);
+    glVertex2f(800, 300);
+    glTexCoord2f(0, 0.5f);
+    glVertex2f(0, 300);
+    glEnd();
+
+    // Two 50-pixel bands of the same picture whose alpha ramps between
+    // covering the text and letting it through.
+    glEnable(GL_BLEND);
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, 1);
+    glTexCoord2f(0, 0.5f);
+    glVertex2f(0, 300);
+    glTexCoord2f(1, 0.5f);
+    glVertex2f(800, 300);
+    glColor4f(1, 1, 1, 0);
+    glTexCoord2f(1, 0.583f);
+    glVertex2f(800, 350);
+    glTexCoord2f(0, 0.583f);
+    glVertex2f(0, 350);
+    glEnd();
+
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, 0);
+    glTexCoord2f(0, 0.916f);
+    glVertex2f(0, 550);
+    glTexCoord2f(1, 0.916f);
+    glVertex2f(800, 550);
+    glColor4f(1, 1, 1, 1);
+    glTexCoord2f(1, 1);
+    glVertex2f(800, 600);
+    glTexCoord2f(0, 1);
+    glVertex2f(0, 600);
+    glEnd();
+
+    // The ring of glowing sprites, in the 3D projection.
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, oldSlot(kSlotAtlas));
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_DEPTH_TEST);
+    popOrtho2D();
+    glColor4f(1, 1, 1, 0.5f);
+    glLoadIdentity();
+    glTranslatef(0, 0, -20);
+    glRotatef(90, 0, 1, 0);
+    Vector3 right, up, forward;
+    billboardAxes(right, up, forward);
+
+    const float base = spriteBaseAngle(scrollPosition);
+    const Vector3 sphereCentre(0, 8, 11);
+    const Vector3 origin(0, 0, 0);
+    for (float theta = 0 + base; base + 6.28 > theta; theta = static_cast<float>(theta + 1.75)) {
+        for (float phi = 0 + base; base + 6.28 > phi; phi = static_cast<float>(phi + 1.75)) {
+            glPushMatrix();
+            const Vector3 p = sphereCentre + sphericalPoint(7, theta, phi);
+            glTranslatef(p.x, p.y, p.z);
+            const float h = spriteHalfSize(scrollPosition);
+            drawBillboard(origin, right, up, forward, h);
+            glPopMatrix();
+        }
+    }
+
+    pushOrtho2D(800, 600);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor3f(1, 1, 1);
+}
+
+
+void oldFrame(IntroPhase& p) {
+    p.clock += frameTimer->deltaSeconds;
+    frameTimer->update();
+    p.shown = introCard(p.clock);
+    glColor3f(p.shown.brightness, p.shown.brightness, p.shown.brightness);
+    glBindTexture(GL_TEXTURE_2D, oldSlot(p.shown.card));
+    drawFullscreenQuad();
+    drawAmbientGlows(0);
+    updateAndDrawTrail();
+}
+
+void oldFrame(SlideshowPhase& p) {
+    glBindTexture(GL_TEXTURE_2D, oldSlot(p.slide));
+    glColor3f(1, 1, 1);
+    drawFullscreenQuad();
+    oldTransitionDraw(false);
+    drawButtons(p.slide, p.prevButton, p.nextButton);
+    if (kFirstSlide <= p.slide && p.slide <= kLastSlide) drawSlideOverlay(p.slide - kFirstSlide);
+    updateAndDrawTrail();
+    frameTimer->update();
+}
+
+void oldFrame(ScrollerPhase&) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, oldSlot(kSlotScrollerBackground));
+    drawFullscreenQuad();
+    oldDrawScroller();
+    drawAmbientGlows(5);
+    glColor3f(1, 1, 1);
+    updateAndDrawTrail();
+    frameTimer->update();
+}
+
+void oldFrame(OutroPhase& p) {
+    p.clock += frameTimer->deltaSeconds;
+    frameTimer->update();
+    const CardChoice choice = outroCard(p.clock, p.card);
+    p.card = choice.card;
+    if (4.55f < p.clock && p.clock < 7.55f && !p.started) {
+        slideTransition->start(1.05f, oldSlot(kSlotOutroCard1), oldSlot(kSlotOutroCard2));
+        p.started = true;
+    }
+    glColor3f(choice.brightness, choice.brightness, choice.brightness);
+    glBindTexture(GL_TEXTURE_2D, oldSlot(p.card));
+    drawFullscreenQuad();
+    oldTransitionDraw(true);
+}
+
+// ------------------------------------------------------------------ the comparison
+
+// Everything a frame reads and changes outside the phase object.
+struct ShowState {
+    Uint32 ticks = 0;
+    FrameTimer timer;
+    SlideTransition transition;
+    Vector3 glows[kAmbientGlowCount];
+    std::vector<SparkEmitter> sparks;
+    float burst = 0, countdown = 0, position = 0, speed = 0;
+};
+
+class Sameness : public ::testing::Test {
+protected:
+    ScriptedIo io;
+    ScopedIo scoped{&io};
+    ShowFlags flags;
+    std::vector<int> ours, theirs;
+
+    void SetUp() override {
+        if (!IMG_Load(dataPath("mij1.jpg").c_str())) GTEST_SKIP() << "no generated data in " << MIJOTINE_DATA_DIR;
+        ensureGlWindow();
+        resetGlFrame();
+        ours = loadTable([](const std::string& p) { return loadTexture(p.c_str()); });
+        theirs = loadTable(oldLoadTexture);
+        textures = ours.data();
+        frameTimer = new FrameTimer();
+        slideTransition = new SlideTransition();
+        particleSystem = new ParticleSystem();
+        musicPlayer = new MusicPlayer();
+        musicPlayer->loadFailed = true;
+        std::srand(7);
+        initAmbientGlows();
+        // The show's font and text, which it finds under ./data.
+        if (!glyphFont) {
+            const std::string here = currentDirectory();
+            ASSERT_EQ(chdir(MIJOTINE_SOURCE_DIR), 0);
+            initScrollText();
+            ASSERT_EQ(chdir(here.c_str()), 0);
+        }
+        mouseX = io.mouseX = 430;
+        mouseY = io.mouseY = 260;
+        trailBurst = 800;
+        trailCountdown = 0;
+    }
+
+    void TearDown() override {
+        for (std::vector<int>* table : {&ours, &theirs})
+            for (int t : *table) {
+                GLuint n = static_cast<GLuint>(t);
+                if (n) glDeleteTextures(1, &n);
+            }
+        textures = nullptr;
+        delete musicPlayer;
+        musicPlayer = nullptr;
+        delete particleSystem;
+        particleSystem = nullptr;
+        delete slideTransition;
+        slideTransition = nullptr;
+        delete frameTimer;
+        frameTimer = nullptr;
+    }
+
+    static std::string currentDirectory() {
+        char buffer[4096];
+        return getcwd(buffer, sizeof buffer) ? buffer : ".";
+    }
+
+    ShowState take() const {
+        ShowState s;
+        s.ticks = io.ticks;
+        s.timer = *frameTimer;
+        s.transition = *slideTransition;
+        for (int i = 0; i < kAmbientGlowCount; ++i) s.glows[i] = ambientGlows[i];
+        for (ParticleEmitter* e : particleSystem->emitters) s.sparks.push_back(*static_cast<SparkEmitter*>(e));
+        s.burst = trailBurst;
+        s.countdown = trailCountdown;
+        s.position = scrollPosition;
+        s.speed = scrollSpeed;
+        return s;
+    }
+
+    // Puts the state back, with the picture table of one side; the texture
+    // names a running wipe holds are turned into that table's.
+    void restore(const ShowState& s, std::vector<int>& table) {
+        std::vector<int>& other = &table == &ours ? theirs : ours;
+        io.ticks = s.ticks;
+        *frameTimer = s.timer;
+        *slideTransition = s.transition;
+        for (int slot = 0; slot < kTextureSlots; ++slot) {
+            if (static_cast<int>(s.transition.fromTexture) == other[slot] || static_cast<int>(s.transition.fromTexture) == table[slot])
+                slideTransition->fromTexture = static_cast<unsigned int>(table[slot]);
+            if (static_cast<int>(s.transition.toTexture) == other[slot] || static_cast<int>(s.transition.toTexture) == table[slot])
+                slideTransition->toTexture = static_cast<unsigned int>(table[slot]);
+        }
+        for (int i = 0; i < kAmbientGlowCount; ++i) ambientGlows[i] = s.glows[i];
+        particleSystem->clear();
+        for (const SparkEmitter& spark : s.sparks) particleSystem->emitters.push_back(new SparkEmitter(spark));
+        trailBurst = s.burst;
+        trailCountdown = s.countdown;
+        scrollPosition = s.position;
+        scrollSpeed = s.speed;
+        textures = table.data();
+        std::srand(1234);
+    }
+
+    static std::vector<unsigned char> screen() {
+        std::vector<unsigned char> px(800 * 600 * 3);
+        glFinish();
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    }
+
+    // Runs `warm` frames of the show, then draws two more frames the show's way
+    // and, from the same state, the reference's way, and compares the second.
+    template <class Phase>
+    void compare(Phase& phase, int warm, const char* what) {
+        SCOPED_TRACE(what);
+        for (int i = 0; i < warm; ++i) phase.frame();
+        const ShowState state = take();
+        const Phase start = phase;
+
+        restore(state, ours);
+        Phase mine = start;
+        mine.frame();
+        mine.frame();
+        const std::vector<unsigned char> shown = screen();
+
+        restore(state, theirs);
+        Phase reference = start;
+        oldFrame(reference);
+        oldFrame(reference);
+        const std::vector<unsigned char> expected = screen();
+
+        size_t differing = 0;
+        int worst = 0, firstX = -1, firstY = -1;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const int d = std::abs(shown[i] - expected[i]);
+            if (d == 0) continue;
+            if (differing++ == 0) {
+                firstX = static_cast<int>(i / 3 % 800);
+                firstY = 599 - static_cast<int>(i / 3 / 800);
+            }
+            worst = std::max(worst, d);
+        }
+        EXPECT_EQ(differing, 0u) << "worst difference " << worst << ", first at (" << firstX << ", " << firstY << ")";
+        // The frame showed something: not a blank or single-coloured screen.
+        size_t changes = 0;
+        for (size_t i = 3; i < shown.size(); i += 3) changes += shown[i] != shown[i - 3];
+        EXPECT_GT(changes, 10000u);
+        restore(state, ours);
+    }
+};
+
+}  // namespace
+
+TEST_F(Sameness, IntroCardsWithGlowsAndTrail) {
+    IntroPhase intro(flags);
+    intro.setUp();
+    for (float clock : {1.0f, 3.0f, 9.0f, 16.0f}) {
+        intro.clock = clock;
+        compare(intro, 12, ("Intro at " + std::to_string(clock) + " s").c_str());
+    }
+}
+
+TEST_F(Sameness, SlidesAtRestAndThroughoutTheirWipes) {
+    SlideshowPhase slideshow(flags);
+    slideshow.setUp();
+    compare(slideshow, 12, "first slide at rest");
+    // Forwards and back, from the first moments of a wipe to its end, where
+    // the disc covers the whole screen.
+    for (int step = 0; step < 2; ++step) {
+        io.keyDown(step == 0 ? SDLK_RIGHT : SDLK_LEFT);
+        slideshow.frame();
+        for (int frames : {3, 20, 30, 40, 20}) compare(slideshow, frames, "during a wipe");
+    }
+    io.keyDown(SDLK_RIGHT);
+    slideshow.frame();
+    compare(slideshow, 200, "second slide at rest");
+}
+
+TEST_F(Sameness, ScrollerTextBandsAndSprites) {
+    ScrollerPhase scroller(flags);
+    scroller.setUp();
+    for (float position : {0.0f, 3000.0f, 4720.0f, 52000.0f}) {
+        scrollPosition = position;
+        compare(scroller, 5, ("Scroller at " + std::to_string(position)).c_str());
+    }
+}
+
+TEST_F(Sameness, OutroCardsAndTheirWipe) {
+    OutroPhase outro;
+    outro.setUp();
+    for (float clock : {0.4f, 3.0f, 4.6f, 4.9f, 5.3f, 5.58f, 6.6f}) {
+        if (clock > outro.clock) outro.clock = clock;
+        compare(outro, 3, ("Outro at " + std::to_string(clock) + " s").c_str());
+    }
+}
