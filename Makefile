@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean
+.PHONY: all setup configure build run test contact-sheet clean package install uninstall
 
 all: build
 
@@ -35,5 +35,28 @@ contact-sheet: setup configure
 	@cmake --build $(BUILD) --target contact-sheet -- --no-print-directory -s
 	@echo "out/contact-sheet.png"
 
+# The Debian package, built with debhelper over CMake in build/deb, into out/.
+package:
+	@bash scripts/setup.sh package
+	@dpkg-checkbuilddeps
+	@rm -f debian/debhelper-build-stamp
+	DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" debian/rules build
+	@mkdir -p out
+	DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" MIJOTINE_DEB_DIR=out debian/rules binary
+	@ls out/mijotine_*.deb
+
+# Installs under PREFIX (through sudo when not root); `make uninstall` removes
+# every file it put there and every folder it had to create.
+PREFIX ?= /usr/local
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+install: setup configure
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD) -j2 --target installable -- --no-print-directory | sed -u '/Built target/d'
+	$(SUDO) env DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+uninstall:
+	$(SUDO) env DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(abspath $(BUILD))/install_manifest.txt -P cmake/uninstall.cmake
+
 clean:
-	rm -rf $(BUILD) data out
+	rm -rf $(BUILD) data out debian/mijotine debian/.debhelper debian/files debian/*.substvars \
+		debian/*.debhelper.log debian/debhelper-build-stamp
