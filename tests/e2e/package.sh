@@ -28,7 +28,7 @@ else
         fail "cannot copy the source tree"
 fi
 note "building the package"
-make -C "$SRC" package >"$S/package.log" 2>&1 || { tail -30 "$S/package.log" >&2; fail "make package failed"; }
+env -u MAKEFLAGS -u MAKELEVEL -u MFLAGS make -C "$SRC" package >"$S/package.log" 2>&1 || { tail -30 "$S/package.log" >&2; fail "make package failed"; }
 DEB=$(ls "$SRC"/out/mijotine_*_*.deb 2>/dev/null | head -1)
 [ -f "$DEB" ] || fail "make package left no out/mijotine_*.deb"
 note "built $(basename "$DEB") ($(du -k "$DEB" | cut -f1) kB)"
@@ -83,6 +83,10 @@ for n in 32 48 64 128 256; do
     [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${n}x${n}" ] ||
         fail "icon ${n}x${n}: $(identify -format '%m %wx%h' "$icon" 2>&1)"
 done
+# ... and the same art as the window's icon: the largest, shrunk to 32 px.
+"$IM_CONVERT" "$R/usr/share/icons/hicolor/256x256/apps/mijotine.png" -resize 32x32 "$S/icon-256-small.png"
+v=$(mae "$S/icon-256-small.png" "$R/usr/share/games/mijotine/data/icon.jpg")
+lt "$v" 0.04 || fail "the 256 px icon does not look like data/icon.jpg (MAE $v)"
 icon=$(sed -n 's/^Icon=//p' "$DESKTOP")
 [ -f "$R/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "the menu entry's icon '$icon' is not installed"
 
