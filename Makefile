@@ -36,13 +36,16 @@ contact-sheet: setup configure
 	@echo "out/contact-sheet.png"
 
 # The Debian package, built with debhelper over CMake in build/deb, into out/.
+# debian/rules is run as dpkg-buildpackage would run it (no root needed), but
+# without writing into the folder above this one.
+DEB_ENV = DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" DEB_RULES_REQUIRES_ROOT=no
 package:
 	@bash scripts/setup.sh package
 	@dpkg-checkbuilddeps
 	@rm -f debian/debhelper-build-stamp
-	DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" debian/rules build
+	$(DEB_ENV) debian/rules build
 	@mkdir -p out
-	DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" MIJOTINE_DEB_DIR=out debian/rules binary
+	$(DEB_ENV) MIJOTINE_DEB_DIR=out debian/rules binary
 	@ls out/mijotine_*.deb
 
 # Installs under PREFIX (through sudo when not root); `make uninstall` removes

@@ -21,32 +21,32 @@ set(MIJOTINE_DATAROOT ${CMAKE_INSTALL_DATADIR}/games/mijotine CACHE STRING
 option(MIJOTINE_SYSTEM_FONT "Install data/font.ttf as a link to the system's DejaVu font, not a copy" OFF)
 
 set(MIJOTINE_APPID org.example.mijotine)
-set(DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
-set(DIST_OUT ${CMAKE_BINARY_DIR}/dist)
+set(DIST_SOURCE_DIR ${CMAKE_SOURCE_DIR}/dist)
+set(DIST_BINARY_DIR ${CMAKE_BINARY_DIR}/dist)
 
 # The icons: the same art as data/icon.jpg, drawn afresh at every size.
-set(ICON_SIZES 32 48 64 128 256)
-set(ICON_FILES)
-foreach(size ${ICON_SIZES})
-  list(APPEND ICON_FILES ${DIST_OUT}/icons/icon-${size}.png)
+set(INSTALL_ICON_SIZES 32 48 64 128 256)
+set(INSTALL_ICON_FILES)
+foreach(size ${INSTALL_ICON_SIZES})
+  list(APPEND INSTALL_ICON_FILES ${DIST_BINARY_DIR}/icons/icon-${size}.png)
 endforeach()
 add_custom_command(
-  OUTPUT ${ICON_FILES}
-  COMMAND mkpictures --icons ${DIST_OUT}/icons
+  OUTPUT ${INSTALL_ICON_FILES}
+  COMMAND mkpictures --icons ${DIST_BINARY_DIR}/icons
   DEPENDS mkpictures
   COMMENT "Drawing the menu icons")
-add_custom_target(icons ALL DEPENDS ${ICON_FILES})
+add_custom_target(menu-icons ALL DEPENDS ${INSTALL_ICON_FILES})
 
 # The launcher finds the program and the data relative to itself, so that the
 # installed tree works wherever the prefix (or DESTDIR, or dpkg's root) puts it.
-file(RELATIVE_PATH REL_DATA /${MIJOTINE_GAMESDIR} /${MIJOTINE_DATAROOT})
-file(RELATIVE_PATH REL_PROGRAM /${MIJOTINE_GAMESDIR} /${MIJOTINE_PROGRAMDIR}/mijotine)
-configure_file(${DIST_DIR}/mijotine.in ${DIST_OUT}/mijotine @ONLY)
+file(RELATIVE_PATH LAUNCHER_DATA /${MIJOTINE_GAMESDIR} /${MIJOTINE_DATAROOT})
+file(RELATIVE_PATH LAUNCHER_PROGRAM /${MIJOTINE_GAMESDIR} /${MIJOTINE_PROGRAMDIR}/mijotine)
+configure_file(${DIST_SOURCE_DIR}/mijotine.in ${DIST_BINARY_DIR}/mijotine @ONLY)
 
 # The manual names the installed paths.
-set(DATA ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_DATAROOT})
-set(LIBEXEC ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_PROGRAMDIR})
-configure_file(${DIST_DIR}/mijotine.6.in ${DIST_OUT}/mijotine.6 @ONLY)
+set(MAN_DATAROOT ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_DATAROOT})
+set(MAN_PROGRAMDIR ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_PROGRAMDIR})
+configure_file(${DIST_SOURCE_DIR}/mijotine.6.in ${DIST_BINARY_DIR}/mijotine.6 @ONLY)
 
 # Every folder the installation has to create is written down, so that
 # uninstalling removes exactly those (and never a folder that was there before).
@@ -54,7 +54,7 @@ set(MIJOTINE_INSTALL_DIRS
   ${MIJOTINE_GAMESDIR} ${MIJOTINE_PROGRAMDIR} ${MIJOTINE_DATAROOT}/data
   ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo
   ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
-foreach(size ${ICON_SIZES})
+foreach(size ${INSTALL_ICON_SIZES})
   list(APPEND MIJOTINE_INSTALL_DIRS ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 # The record's first line names the destination; installing again to the
@@ -83,38 +83,38 @@ install(CODE "
   file(WRITE \"\${record}\" \"\${lines}\\n\")
 ")
 
-install(PROGRAMS ${DIST_OUT}/mijotine DESTINATION ${MIJOTINE_GAMESDIR})
+install(PROGRAMS ${DIST_BINARY_DIR}/mijotine DESTINATION ${MIJOTINE_GAMESDIR})
 install(TARGETS mijotine RUNTIME DESTINATION ${MIJOTINE_PROGRAMDIR})
 
-set(DATA_FILES icon.jpg unpack.jpg particle.png chef.png bubble.png song.ogg)
+set(INSTALL_DATA_FILES icon.jpg unpack.jpg particle.png chef.png bubble.png song.ogg)
 foreach(n RANGE 1 13)
-  list(APPEND DATA_FILES mij${n}.jpg)
+  list(APPEND INSTALL_DATA_FILES mij${n}.jpg)
 endforeach()
 foreach(n RANGE 4 10)
-  list(APPEND DATA_FILES mij${n}_txt.png)
+  list(APPEND INSTALL_DATA_FILES mij${n}_txt.png)
 endforeach()
-list(TRANSFORM DATA_FILES PREPEND ${DATA_DIR}/)
-install(FILES ${DATA_FILES} DESTINATION ${MIJOTINE_DATAROOT}/data)
+list(TRANSFORM INSTALL_DATA_FILES PREPEND ${DATA_DIR}/)
+install(FILES ${INSTALL_DATA_FILES} DESTINATION ${MIJOTINE_DATAROOT}/data)
 if(MIJOTINE_SYSTEM_FONT)
   # Debian's way: one copy of a font on the system, from its own package.
-  file(CREATE_LINK ${FONT_SOURCE} ${DIST_OUT}/font.ttf SYMBOLIC)
-  install(FILES ${DIST_OUT}/font.ttf DESTINATION ${MIJOTINE_DATAROOT}/data)
+  file(CREATE_LINK ${FONT_SOURCE} ${DIST_BINARY_DIR}/font.ttf SYMBOLIC)
+  install(FILES ${DIST_BINARY_DIR}/font.ttf DESTINATION ${MIJOTINE_DATAROOT}/data)
 else()
   install(FILES ${DATA_DIR}/font.ttf DESTINATION ${MIJOTINE_DATAROOT}/data)
 endif()
 
-install(FILES ${DIST_DIR}/mijotine.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-foreach(size ${ICON_SIZES})
-  install(FILES ${DIST_OUT}/icons/icon-${size}.png
+install(FILES ${DIST_SOURCE_DIR}/mijotine.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size ${INSTALL_ICON_SIZES})
+  install(FILES ${DIST_BINARY_DIR}/icons/icon-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME mijotine.png)
 endforeach()
-install(FILES ${DIST_DIR}/${MIJOTINE_APPID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${DIST_OUT}/mijotine.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${DIST_SOURCE_DIR}/${MIJOTINE_APPID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${DIST_BINARY_DIR}/mijotine.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
 
 # What `cmake --install` needs built (`make install` builds just this).
 add_custom_target(installable)
-add_dependencies(installable mijotine data icons)
+add_dependencies(installable mijotine data menu-icons)
 
 # The recorder, where the tree has one, is installed beside the command with
 # its manual; its target may be defined after this file is read, so the rule
@@ -123,8 +123,8 @@ function(mijotine_install_recorder)
   if(TARGET mijotine-record)
     install(TARGETS mijotine-record RUNTIME DESTINATION ${MIJOTINE_GAMESDIR})
     add_dependencies(installable mijotine-record)
-    if(EXISTS ${DIST_DIR}/mijotine-record.6)
-      install(FILES ${DIST_DIR}/mijotine-record.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+    if(EXISTS ${DIST_SOURCE_DIR}/mijotine-record.6)
+      install(FILES ${DIST_SOURCE_DIR}/mijotine-record.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
     endif()
   endif()
 endfunction()
