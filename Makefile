@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean package install uninstall
+.PHONY: all setup configure build run test contact-sheet clean web serve-web package install uninstall
 
 all: build
 
@@ -29,11 +29,21 @@ test:
 	@bash scripts/setup.sh test
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
 	@$(CMAKE_BUILD)
-	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
+	@BUILD=$(BUILD) bash web/build.sh >/dev/null
+	cd $(BUILD) && WEB_OUT_READY=1 xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
 
 contact-sheet: setup configure
 	@cmake --build $(BUILD) --target contact-sheet -- --no-print-directory -s
 	@echo "out/contact-sheet.png"
+
+# The show in a web page: out/web/, then served on this machine.
+WEB_PORT ?= 8080
+web:
+	@BUILD=$(BUILD) bash web/build.sh
+
+serve-web: web
+	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	@python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory out/web >/dev/null
 
 # The Debian package, built with debhelper over CMake in build/deb, into out/.
 # debian/rules is run as dpkg-buildpackage would run it (no root needed), but
@@ -61,5 +71,5 @@ uninstall:
 	$(SUDO) env DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(abspath $(BUILD))/install_manifest.txt -P cmake/uninstall.cmake
 
 clean:
-	rm -rf $(BUILD) data out debian/mijotine debian/.debhelper debian/files debian/*.substvars \
-		debian/*.debhelper.log debian/debhelper-build-stamp
+	rm -rf $(BUILD) $(BUILD)-web data out debian/mijotine debian/.debhelper debian/files \
+		debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp

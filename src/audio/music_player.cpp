@@ -2,18 +2,27 @@
 
 #include <cstdio>
 
+#include "core/music_io.h"
+
 MusicPlayer::MusicPlayer() { names[0] = "song.ogg"; }
 
 void MusicPlayer::load() {
-    // A device that can't be opened is not reported here: the loading and
-    // playing calls that follow report whatever SDL_mixer has to say.
-    Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096);
-    Mix_AllocateChannels(16);
+    MusicIo& io = musicIo();
+    // Without a sound device there is nothing to load or play: say so once
+    // and let the show run on in silence.
+    if (io.openAudio(44100, AUDIO_S16LSB, 2, 4096) == -1) {
+        std::printf(" Mix_OpenAudio: %s\n", io.error());
+        std::fflush(stdout);
+        audioFailed = true;
+        loadFailed = true;
+        return;
+    }
+    io.allocateChannels(16);
     for (int i = 0; i < kTracks; ++i) {
         const std::string path = "./data/" + names[i];
-        music[i] = Mix_LoadMUS(path.c_str());
+        music[i] = io.loadMusic(path.c_str());
         if (!music[i]) {
-            std::printf(" Mix_LoadMUS: %s\n", SDL_GetError());
+            std::printf(" Mix_LoadMUS: %s\n", io.error());
             std::fflush(stdout);
             loadFailed = true;
         }
@@ -23,19 +32,21 @@ void MusicPlayer::load() {
 void MusicPlayer::play(int index) {
     if (loadFailed || musicMuted || index < 0 || index >= kTracks) return;
     // Loop for ever, fading in over two and a half seconds.
-    if (Mix_FadeInMusic(music[index], -1, 2500) == -1) {
-        std::printf("Mix_PlayMusic: %s\n", SDL_GetError());
+    if (musicIo().fadeInMusic(music[index], -1, 2500) == -1) {
+        std::printf("Mix_PlayMusic: %s\n", musicIo().error());
         std::fflush(stdout);
     }
 }
 
 void MusicPlayer::fadeOut(int ms) {
+    if (audioFailed) return;
+    MusicIo& io = musicIo();
     if (ms < 0) ms = 250;
-    if (Mix_FadingMusic() == MIX_NO_FADING) {
-        Mix_FadeOutMusic(ms);
-    } else if (Mix_FadingMusic() == MIX_FADING_IN) {
+    if (io.fadingMusic() == MIX_NO_FADING) {
+        io.fadeOutMusic(ms);
+    } else if (io.fadingMusic() == MIX_FADING_IN) {
         // Cut short while still fading in: stop at once.
-        Mix_HaltMusic();
+        io.haltMusic();
     }
     // A fade-out already running keeps its own pace.
 }
@@ -51,13 +62,15 @@ bool MusicPlayer::toggleEffectsMute() {
 }
 
 void MusicPlayer::close() {
+    if (audioFailed) return;
+    MusicIo& io = musicIo();
     // SDL_mixer waits for a running fade-out to finish before it frees the
     // track that plays; stop it first so that closing never stalls.
-    Mix_HaltMusic();
+    io.haltMusic();
     for (int i = 0; i < kTracks; ++i) {
-        Mix_FreeMusic(music[i]);
+        if (music[i]) io.freeMusic(music[i]);
         music[i] = nullptr;
     }
-    Mix_AllocateChannels(0);
-    Mix_CloseAudio();
+    io.allocateChannels(0);
+    io.closeAudio();
 }

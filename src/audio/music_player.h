@@ -13,6 +13,7 @@ public:
     bool effectsMuted = false;
     bool musicMuted = false;
     bool loadFailed = false;
+    bool audioFailed = false;  // the sound device could not be opened
     Mix_Music* music[kTracks] = {};
 
     MusicPlayer();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
@@ -16,15 +17,39 @@
         std::fflush(stdout);           \
     } while (0)
 
+bool videoDriverShowsNothing(const char* driver, const char* requested) {
+    if (requested && *requested) return false;  // the user asked for it
+    if (!driver) return false;
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+bool iconFits(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxIconSize && height <= kMaxIconSize;
+}
+
 void initWindow(const char* caption, int width, int height, bool fullscreen) {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+    // Video alone: sound starts later with the music player, and a sound
+    // system that fails must not stop the show.
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         SAY("Couldn't initialize SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
     std::atexit(SDL_Quit);
 
+    // With no display SDL falls back to a driver that shows nothing to anyone;
+    // the show would then play unseen for ever.
+    char driver[32] = "";
+    if (videoDriverShowsNothing(SDL_VideoDriverName(driver, sizeof driver) ? driver : nullptr,
+                                std::getenv("SDL_VIDEODRIVER"))) {
+        SAY("Couldn't find a display: set DISPLAY to an X display (for example run under "
+            "xvfb-run), or SDL_VIDEODRIVER to the video driver to use\n");
+        std::exit(1);
+    }
+
+    // A picture much larger than a window icon would overflow the window
+    // property it is sent in, which the X server refuses.
     SDL_Surface* icon = IMG_Load("./data/icon.jpg");
-    if (icon) {
+    if (icon && iconFits(icon->w, icon->h)) {
         SDL_WM_SetIcon(icon, NULL);
     } else {
         SAY("  Failed to load icon.jpg\n");

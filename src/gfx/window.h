@@ -7,3 +7,13 @@ void setVideoMode(const char* caption, int width, int height, bool fullscreen);
 void initGl(int width, int height);
 void pushOrtho2D(float width, float height);
 void popOrtho2D();
+
+// Whether the video driver SDL chose shows nothing to anyone (it fell back to
+// one without a display) while the user did not ask for it by SDL_VIDEODRIVER
+// (`requested`, null or empty when unset).
+bool videoDriverShowsNothing(const char* driver, const char* requested);
+
+// The largest window icon the show sets, in pixels a side; larger pictures
+// are refused like unreadable ones.
+constexpr int kMaxIconSize = 256;
+bool iconFits(int width, int height);

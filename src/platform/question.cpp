@@ -12,6 +12,13 @@ FullscreenAnswer askFullscreen(const char* title, const char* text) {
     return FullscreenAnswer::Yes;
 }
 
+#elif defined(__EMSCRIPTEN__)
+
+#include "platform/web_page.h"
+
+// In a web page the page asks, in its own dialog.
+FullscreenAnswer askFullscreen(const char* title, const char* text) { return askInPage(title, text); }
+
 #else
 
 #include <cstdio>

@@ -454,9 +454,12 @@ std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* te
     if (!d.lost) {
         if (d.draw) XftDrawDestroy(d.draw);
         if (d.window && !d.windowGone) XDestroyWindow(d.dpy, d.window);
+        // Fonts still held when the display closes are never freed; closed
+        // ones go with the display's font cache.
+        if (d.font) XftFontClose(d.dpy, d.font);
+        if (d.iconFont) XftFontClose(d.dpy, d.iconFont);
     }
-    // Closing also releases the fonts and colours; the window is gone from
-    // the screen before the show opens its own.
+    // The window is gone from the screen before the show opens its own.
     XCloseDisplay(d.dpy);
     XSetErrorHandler(oldError);
     XSetIOErrorHandler(oldIoError);

@@ -49,6 +49,9 @@ CardChoice introCard(float clock) {
 CardChoice outroCard(float clock, int previousCard) {
     if (0 < clock && clock < 4.55f) return {10, ramp(clock, 0, 0.65f)};
     if (4.55f < clock && clock < 7.55f) return {11, 1 - ramp(clock, 6.05f, 7.55f)};
+    // A long last frame can step over the end of the fade: the card is dark
+    // from there on, never the card before at full brightness.
+    if (clock >= 7.55f) return {11, 0.0f};
     return {previousCard, 1.0f};
 }
 

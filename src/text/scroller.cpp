@@ -82,8 +82,12 @@ int scrollLineY(int i, float position) {
 }
 
 float advanceScrollPosition(float position, Uint32 deltaMs, float speed) {
-    return static_cast<float>(static_cast<double>(position) +
-                              static_cast<double>(deltaMs) * static_cast<double>(speed));
+    const double next = static_cast<double>(position) + static_cast<double>(deltaMs) * static_cast<double>(speed);
+    // The text is out of sight long before either bound; within them a float
+    // still moves with every step and every conversion to int holds.
+    if (!(next > -kScrollPositionLimit)) return -kScrollPositionLimit;
+    if (next > kScrollPositionLimit) return kScrollPositionLimit;
+    return static_cast<float>(next);
 }
 
 float spriteBaseAngle(float position) {
@@ -126,17 +130,20 @@ bool drawScroller() {
     glEnd();
 
     // Two 50-pixel bands of the same picture whose alpha ramps between
-    // covering the text and letting it through.
+    // covering the text and letting it through. Every vertex names its colour:
+    // the browser's GL emulation keeps no current colour within a primitive.
     glEnable(GL_BLEND);
     glBegin(GL_QUADS);
     glColor4f(1, 1, 1, 1);
     glTexCoord2f(0, 0.5f);
     glVertex2f(0, 300);
+    glColor4f(1, 1, 1, 1);
     glTexCoord2f(1, 0.5f);
     glVertex2f(800, 300);
     glColor4f(1, 1, 1, 0);
     glTexCoord2f(1, 0.583f);
     glVertex2f(800, 350);
+    glColor4f(1, 1, 1, 0);
     glTexCoord2f(0, 0.583f);
     glVertex2f(0, 350);
     glEnd();
@@ -145,11 +152,13 @@ bool drawScroller() {
     glColor4f(1, 1, 1, 0);
     glTexCoord2f(0, 0.916f);
     glVertex2f(0, 550);
+    glColor4f(1, 1, 1, 0);
     glTexCoord2f(1, 0.916f);
     glVertex2f(800, 550);
     glColor4f(1, 1, 1, 1);
     glTexCoord2f(1, 1);
     glVertex2f(800, 600);
+    glColor4f(1, 1, 1, 1);
     glTexCoord2f(0, 1);
     glVertex2f(0, 600);
     glEnd();

@@ -20,6 +20,10 @@ LineWindow scrollLineWindow(float position);
 // The y of line i's top at the given scroll position, as drawn.
 int scrollLineY(int i, float position);
 
+// The scroll position is held within ±kScrollPositionLimit: the text is seen
+// only between about -15000 and 430500.
+constexpr float kScrollPositionLimit = 1.0e7f;
+
 // The scroll position after a frame of deltaMs at the given speed.
 float advanceScrollPosition(float position, Uint32 deltaMs, float speed);
 // The angle (radians) the ring of sprites has turned to at a scroll position.

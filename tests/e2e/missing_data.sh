@@ -53,6 +53,20 @@ n=$(grep -c "^  Failed to load './data/[^']*', he said: '.\+'\$" "$SHOW_OUT")
 grep -q '^ Mix_LoadMUS: .\+' "$SHOW_OUT" || fail "the music line carries no reason"
 note "no pictures, no music: 26 diagnostic lines as expected, exit 0"
 
+# --- A sound system that cannot start: one line, then the whole show in silence.
+SDL_AUDIODRIVER=no-such-driver start_show "$E2E_REPO" nosound
+answer n
+wait_window
+wait_intro 30
+escape_to_scroller nosound-scroller
+press Escape
+wait_match "$E2E_SCRATCH/nosound-outro.png" "$E2E_SCRATCH/ref-mij11.png" 800x600+0+0 0.05 10 ||
+    fail "Escape in the Scroller did not bring the first closing card (MAE $MATCH_MAE)"
+expect_exit 30 0
+[ "$(wc -l <"$SHOW_OUT")" = 1 ] && grep -q '^ Mix_OpenAudio: .\+' "$SHOW_OUT" ||
+    fail "without sound expected the one line ' Mix_OpenAudio: …', got: $(cat "$SHOW_OUT")"
+note "no sound system: one line, every phase shown, exit 0"
+
 # --- No font: exit 1 with the font message as the last output, no newline.
 W=$E2E_SCRATCH/nofont
 mkdir -p "$W/data"

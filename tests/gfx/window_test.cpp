@@ -61,3 +61,31 @@ TEST_F(Window, NoVideoModeEndsTheProgramWithItsLine) {
     EXPECT_EXIT(startIn(dir_, "dummy"), testing::ExitedWithCode(1),
                 "  Failed to load icon\\.jpg\nCouldn't set video mode: [^\n]*\n$");
 }
+
+TEST_F(Window, OversizedIconIsRefusedWithItsLineAndTheWindowOpens) {
+    // Sent as it is, a picture this large overflows the X property and the
+    // X server's error ends (or hangs) the program.
+    ASSERT_EQ(mkdir((dir_ + "/data").c_str(), 0755), 0);
+    writePng(dir_ + "/data/icon.jpg", 2048, 2048, kPngRgba, std::vector<uint8_t>(2048 * 2048 * 4, 128));
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0),
+                "^  Failed to load icon\\.jpg\nwindow 800x600 gl=1 [^\n]*\n$");
+    EXPECT_TRUE(iconFits(256, 256));
+    EXPECT_FALSE(iconFits(257, 32));
+    EXPECT_FALSE(iconFits(0, 0));
+}
+
+TEST_F(Window, WithoutADisplayTheProgramEndsAtOnceWithItsLine) {
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+            startIn(dir_, nullptr);
+        },
+        testing::ExitedWithCode(1), "(^|\n)Couldn't find a display: [^\n]*xvfb-run[^\n]*\n$");
+    // Asked for by name, the same drivers are the user's choice.
+    EXPECT_TRUE(videoDriverShowsNothing("offscreen", nullptr));
+    EXPECT_TRUE(videoDriverShowsNothing("dummy", ""));
+    EXPECT_FALSE(videoDriverShowsNothing("offscreen", "offscreen"));
+    EXPECT_FALSE(videoDriverShowsNothing("x11", nullptr));
+}

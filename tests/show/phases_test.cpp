@@ -391,6 +391,11 @@ TEST(OutroCards, BrightnessAtListedClocks) {
     EXPECT_EQ(outroCard(4.55f, 11).card, 11);
     EXPECT_FLOAT_EQ(outroCard(4.55f, 11).brightness, 1.0f);
     EXPECT_EQ(outroCard(0.0f, 10).card, 10);
+    // A long last frame that steps over the end finds the card dark, never
+    // the card before at full brightness.
+    EXPECT_FLOAT_EQ(outroCard(7.56f, 11).brightness, 0.0f);
+    EXPECT_FLOAT_EQ(outroCard(7.6f, 10).brightness, 0.0f);
+    EXPECT_FLOAT_EQ(outroCard(9.0f, 11).brightness, 0.0f);
 }
 
 TEST_F(PhaseTest, OutroStartsTheTransitionOnceAndIgnoresClicksAndArrows) {

@@ -90,7 +90,21 @@ TEST(ScrollerMotion, FrameTimeTimesSpeedMovesTheText) {
     EXPECT_EQ(still, start);
     EXPECT_EQ(spriteBaseAngle(still), spriteBaseAngle(start));
     EXPECT_EQ(spriteHalfSize(still), spriteHalfSize(start));
+}
 
+TEST(ScrollerMotion, ExtremePositionsAreHeldWhereEveryStepStillMoves) {
+    // Hours of a held arrow: the position stops at the bound instead of
+    // running to where float steps vanish and int conversions overflow.
+    EXPECT_EQ(advanceScrollPosition(3e12f, 20, 1e9f), kScrollPositionLimit);
+    EXPECT_EQ(advanceScrollPosition(-2e11f, 20, -1e9f), -kScrollPositionLimit);
+    EXPECT_EQ(advanceScrollPosition(kScrollPositionLimit, 20, -1.0f), kScrollPositionLimit - 20);
+    // At the bounds a slow step still moves the text and the sprite ring.
+    const float edge = kScrollPositionLimit - 1;
+    EXPECT_LT(edge, kScrollPositionLimit);
+    const float base = spriteBaseAngle(kScrollPositionLimit);
+    EXPECT_GT(static_cast<float>(base + 1.75), base);
+    EXPECT_GE(scrollLineWindow(kScrollPositionLimit).first, kScrollLineCount);
+    EXPECT_EQ(scrollLineWindow(-kScrollPositionLimit).first, 0);
 }
 
 TEST(ScrollerSprites, SphericalPointsAndPulse) {
@@ -201,6 +215,18 @@ protected:
 };
 
 }  // namespace
+
+TEST_F(ScrollerGl, AFrameAtAnExtremePositionEnds) {
+    // Far beyond the bound the sprite ring's float loop would never end.
+    scrollPosition = 3e12f;
+    scrollSpeed = 1e9f;
+    drawFrame();
+    EXPECT_EQ(scrollPosition, kScrollPositionLimit);
+    scrollPosition = -3e12f;
+    scrollSpeed = -1e9f;
+    drawFrame();
+    EXPECT_EQ(scrollPosition, -kScrollPositionLimit);
+}
 
 TEST_F(ScrollerGl, SpritesGlowInTheUpperRightAndStateIsRestored) {
     table[kSlotScrollerBackground] = static_cast<int>(solidTexture(0));

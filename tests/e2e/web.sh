@@ -1,0 +1,42 @@
+# The show in its web page: out/web/ (brought up to date here, which is quick
+# when `make test` has just built it) served on 127.0.0.1 and driven in
+# Debian's headless chromium by tests/web/web_test.mjs through puppeteer-core.
+source "$(dirname "$0")/lib.sh" "$@"
+
+S=$E2E_SCRATCH
+WEB_OUT=${WEB_OUT:-$E2E_REPO/out/web}
+
+if [ -z "${WEB_OUT_READY:-}" ]; then
+    note "bringing out/web up to date"
+    BUILD=$(dirname "$E2E_MIJ") bash "$E2E_REPO/web/build.sh" >"$S/build.log" 2>&1 ||
+        fail "building the web page failed: $(tail -20 "$S/build.log")"
+fi
+for f in index.html page.js page.css mijotine.js mijotine.wasm mijotine.data; do
+    [ -s "$WEB_OUT/$f" ] || fail "no $f in $WEB_OUT"
+done
+
+# puppeteer-core from npm, as locked; it drives the system's chromium.
+TOOLS=$E2E_REPO/tests/web
+if [ ! -f "$TOOLS/node_modules/.package-lock.json" ] ||
+    [ "$TOOLS/package-lock.json" -nt "$TOOLS/node_modules/.package-lock.json" ]; then
+    (cd "$TOOLS" && npm ci --no-audit --no-fund --loglevel=error) >"$S/npm.log" 2>&1 ||
+        fail "npm ci failed: $(tail -5 "$S/npm.log")"
+fi
+
+# A static server on a free port of the loopback address.
+PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$WEB_OUT" >"$S/http.log" 2>&1 &
+SHOW_PID=$!  # stopped by the shared clean-up
+d=$(deadline 20)
+until python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$PORT/index.html')" 2>/dev/null; do
+    kill -0 "$SHOW_PID" 2>/dev/null || fail "the web server did not start: $(tail -3 "$S/http.log")"
+    before "$d" || fail "the web server did not answer within 20 s"
+    sleep 0.2
+done
+note "serving $WEB_OUT on port $PORT"
+
+timeout 540 node "$TOOLS/web_test.mjs" "http://127.0.0.1:$PORT/" "$E2E_DATA" "$S" ||
+    fail "the page did not play the show as it should (screenshots in $S)"
+kill "$SHOW_PID" 2>/dev/null
+wait "$SHOW_PID" 2>/dev/null
+SHOW_PID=""
