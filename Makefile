@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean web serve-web
+.PHONY: all setup configure build run test contact-sheet clean web serve-web package install uninstall
 
 all: build
 
@@ -45,5 +45,31 @@ serve-web: web
 	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
 	@python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory out/web >/dev/null
 
+# The Debian package, built with debhelper over CMake in build/deb, into out/.
+# debian/rules is run as dpkg-buildpackage would run it (no root needed), but
+# without writing into the folder above this one.
+DEB_ENV = DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" DEB_RULES_REQUIRES_ROOT=no
+package:
+	@bash scripts/setup.sh package
+	@dpkg-checkbuilddeps
+	@rm -f debian/debhelper-build-stamp
+	$(DEB_ENV) debian/rules build
+	@mkdir -p out
+	$(DEB_ENV) MIJOTINE_DEB_DIR=out debian/rules binary
+	@ls out/mijotine_*.deb
+
+# Installs under PREFIX (through sudo when not root); `make uninstall` removes
+# every file it put there and every folder it had to create.
+PREFIX ?= /usr/local
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+install: setup configure
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD) -j2 --target installable -- --no-print-directory | sed -u '/Built target/d'
+	$(SUDO) env DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+uninstall:
+	$(SUDO) env DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(abspath $(BUILD))/install_manifest.txt -P cmake/uninstall.cmake
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-web data out
+	rm -rf $(BUILD) $(BUILD)-web data out debian/mijotine debian/.debhelper debian/files \
+		debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp

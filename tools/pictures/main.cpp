@@ -1,4 +1,7 @@
 // mkpictures <outdir>: draws every picture the show reads from ./data/.
+// mkpictures --icons <outdir>: draws the desktop icon as icon-<size>.png at
+// each size the menu's icon theme asks for, the same art as data/icon.jpg
+// drawn afresh at every size.
 // The output is the same, byte for byte, on every run: nothing depends on the
 // time or on unseeded randomness.
 #include "pictures/pictures.h"
@@ -27,11 +30,12 @@ bool report(bool ok, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkpictures <outdir>\n");
+    bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: mkpictures [--icons] <outdir>\n");
         return 2;
     }
-    std::string dir = argv[1];
+    std::string dir = argv[argc - 1];
     if (!ensureDir(dir)) {
         std::fprintf(stderr, "mkpictures: %s is not a usable directory\n", dir.c_str());
         return 1;
@@ -48,6 +52,11 @@ int main(int argc, char** argv) {
         draw(c);
         ok = report(c.savePng(dir + name), dir + name) && ok;
     };
+    if (icons) {
+        for (int size : {32, 48, 64, 128, 256})
+            png("icon-" + std::to_string(size) + ".png", size, size, [](Canvas& c) { drawIcon(c); });
+        return ok ? 0 : 1;
+    }
     for (int n = 1; n <= 3; ++n)
         jpeg("mij" + std::to_string(n) + ".jpg", 800, 600, [n](Canvas& c) { drawTitleCard(c, n); }, 90, false);
     for (int k = 0; k < 7; ++k) {

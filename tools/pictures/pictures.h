@@ -23,4 +23,4 @@ struct BubbleShape {
 // atlas, particle sprite and window icon
 void drawAtlas(Canvas& c);                 // 512 x 512
 void drawParticle(Canvas& c);              // 64 x 64
-void drawIcon(Canvas& c);                  // 32 x 32
+void drawIcon(Canvas& c);                  // any square size (32 x 32 in data/)
