@@ -193,7 +193,6 @@ bool Encoder::open(const std::string& path, const std::string& name, const Encod
     if (codecName == "libx264") {
         av_dict_set(&videoOptions, "preset", settings.speedPreset.empty() ? "veryfast" : settings.speedPreset.c_str(), 0);
         av_dict_set_int(&videoOptions, "crf", settings.quality >= 0 ? settings.quality : 20, 0);
-        s.video->profile = FF_PROFILE_H264_HIGH;
     } else if (codecName == "libvpx-vp9") {
         av_dict_set_int(&videoOptions, "crf", settings.quality >= 0 ? settings.quality : 32, 0);
         av_dict_set(&videoOptions, "b", "0", 0);

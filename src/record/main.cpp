@@ -113,6 +113,18 @@ void removePart() {
 volatile sig_atomic_t stopSignal = 0;
 void onSignal(int sig) { stopSignal = sig; }
 
+// Ctrl-C and its kin end the recording at the next frame, cleanly. SDL is
+// asked to leave these signals alone, and they are taken back after its
+// start-up in case it did not.
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
 struct Stop {
     bool failed;
     std::string why;
@@ -274,16 +286,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    catchStopSignals();
 
     // ---- the show on our clock
     // No window to show: draw offscreen, through EGL, unless told otherwise.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
     RecordIo io(tour);
     RecordedMusic music(showClock, &io);
     setShowIo(&io);
@@ -362,6 +370,7 @@ int main(int argc, char** argv) {
         std::srand(seed);
         initShowState();
         openShowWindow(false);
+        catchStopSignals();
         if (!framebuffer.create(width, height, error)) failure(error);
         loadShow(width, height);
         playPhases();
