@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean
+.PHONY: all setup configure build run test contact-sheet video screenshots clean
 
 all: build
 
@@ -34,6 +34,22 @@ test:
 contact-sheet: setup configure
 	@cmake --build $(BUILD) --target contact-sheet -- --no-print-directory -s
 	@echo "out/contact-sheet.png"
+
+# The recorder and the data set, with FFmpeg's libraries installed first.
+RECORDER = @bash scripts/setup.sh video && \
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null && \
+	cmake --build $(BUILD) -j2 --target mijotine-record data -- --no-print-directory | sed -u '/Built target/d'
+
+# The whole show, as the built-in tour watches it, in out/mijotine.mp4.
+video:
+	$(RECORDER)
+	@mkdir -p out
+	./$(BUILD)/mijotine-record out/mijotine.mp4
+
+# PNG stills of every screen of the show in out/stills/.
+screenshots:
+	$(RECORDER)
+	./$(BUILD)/mijotine-record --tour docs/stills.tour --stills out/stills
 
 clean:
 	rm -rf $(BUILD) data out

@@ -17,19 +17,6 @@ target_link_libraries(mijotine_record PUBLIC mijotine_core PkgConfig::FFMPEG Pkg
 add_executable(mijotine-record ${CMAKE_SOURCE_DIR}/src/record/main.cpp)
 target_link_libraries(mijotine-record PRIVATE mijotine_record)
 
-# `make video` and `make screenshots` (see the Makefile) run these.
-set(RECORD_OUT ${CMAKE_SOURCE_DIR}/out)
-add_custom_target(video
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${RECORD_OUT}
-  COMMAND $<TARGET_FILE:mijotine-record> -C ${CMAKE_SOURCE_DIR} ${RECORD_OUT}/mijotine.mp4
-  DEPENDS mijotine-record data
-  USES_TERMINAL)
-add_custom_target(screenshots
-  COMMAND $<TARGET_FILE:mijotine-record> -C ${CMAKE_SOURCE_DIR} --tour ${CMAKE_SOURCE_DIR}/docs/stills.tour
-          --stills ${CMAKE_SOURCE_DIR}/out/stills
-  DEPENDS mijotine-record data
-  USES_TERMINAL)
-
 # Tests: the recorder run as a program and its files read back with libavformat.
 find_package(GTest QUIET)
 if(GTest_FOUND)
