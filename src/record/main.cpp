@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ extern "C" {
 
 #include "core/io.h"
 #include "core/music_io.h"
+#include "record/encode_worker.h"
 #include "record/encoder.h"
 #include "record/framebuffer.h"
 #include "record/progress.h"
@@ -320,6 +322,9 @@ int main(int argc, char** argv) {
 
     const std::vector<uint8_t>* picture = nullptr;  // the frame on screen
 
+    std::unique_ptr<EncodeWorker> worker;
+    if (!output.empty()) worker.reset(new EncodeWorker(encoder));
+
     io.onFrame = [&](long index, bool repeat) {
         if (stopSignal)
             throw Stop{true, std::string("interrupted by ") +
@@ -341,9 +346,9 @@ int main(int argc, char** argv) {
         });
         if (!output.empty() && index >= firstFrame) {
             std::string why;
-            if (!encoder.addFrame(picture->data(), why)) throw Stop{true, why};
             // The sound up to the end of this frame is settled: whatever the
             // show does to the music from here on happens in a later frame.
+            samples.clear();
             if (encoder.hasSound()) {
                 const auto t = Clock::now();
                 const int count = static_cast<int>(perFrame);
@@ -356,8 +361,8 @@ int main(int argc, char** argv) {
                 }
                 sound.render(music.events(), index * perFrame, count, samples.data());
                 soundSeconds += since(t);
-                if (!encoder.addSound(samples.data(), count, why)) throw Stop{true, why};
             }
+            if (!worker->add(*picture, samples, why)) throw Stop{true, why};
             ++written;
             if (!quiet) progress.update(written, std::max(expected, written));
         }
@@ -378,6 +383,7 @@ int main(int argc, char** argv) {
     } catch (const Stop& stop) {
         if (stop.failed) {
             if (!quiet) std::fputc('\n', stderr);
+            worker.reset();
             encoder.abandon();
             removePart();
             std::fprintf(stderr, "%s: %s; %s\n", kProgram, stop.why.c_str(),
@@ -385,7 +391,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const double wall = since(started);
     setShowIo(nullptr);
     if (finishedShow) {
         // Shut-down as the show does it; the sound is already complete.
@@ -403,7 +408,10 @@ int main(int argc, char** argv) {
         removePart();
         failure("the show ended before --from: nothing written to " + output);
     }
-    if (!encoder.finish(error)) {
+    const double encodeWait = worker->waitSeconds;
+    const bool drained = worker->drain(error);
+    worker.reset();
+    if (!drained || !encoder.finish(error)) {
         encoder.abandon();
         removePart();
         failure(error + "; nothing written to " + output);
@@ -415,6 +423,7 @@ int main(int argc, char** argv) {
     }
     partPath.clear();
 
+    const double wall = since(started);
     struct stat st {};
     stat(output.c_str(), &st);
     const double length = written / 50.0;
@@ -422,8 +431,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %ld frames, %d:%04.1f, %d x %d, %s, %.1f MB; recorded in %.1f s (%.2f x the show's length)\n",
                      output.c_str(), written, static_cast<int>(length) / 60, std::fmod(length, 60.0), width, height,
                      formatName.c_str(), st.st_size / 1e6, wall, wall / length);
-        std::fprintf(stderr, "time: drawing %.1f s, read-back %.1f s, colour conversion %.1f s, encoding %.1f s, sound %.1f s\n",
-                     drawing, readBack, encoder.convertSeconds, encoder.encodeSeconds, soundSeconds);
+        std::fprintf(stderr,
+                     "time: drawing %.1f s, read-back %.1f s, sound %.1f s, waiting for the encoder %.1f s; "
+                     "beside it: colour conversion %.1f s, encoding %.1f s\n",
+                     drawing, readBack, soundSeconds, encodeWait, encoder.convertSeconds, encoder.encodeSeconds);
     }
     return 0;
 }
