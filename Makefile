@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean web serve-web package install uninstall
+.PHONY: all setup configure build run test contact-sheet clean web serve-web package install uninstall video screenshots
 
 all: build
 
@@ -69,6 +69,21 @@ install: setup configure
 
 uninstall:
 	$(SUDO) env DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(abspath $(BUILD))/install_manifest.txt -P cmake/uninstall.cmake
+# The recorder and the data set, with FFmpeg's libraries installed first.
+RECORDER = @bash scripts/setup.sh video && \
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null && \
+	cmake --build $(BUILD) -j2 --target mijotine-record data -- --no-print-directory | sed -u '/Built target/d'
+
+# The whole show, as the built-in tour watches it, in out/mijotine.mp4.
+video:
+	$(RECORDER)
+	@mkdir -p out
+	./$(BUILD)/mijotine-record out/mijotine.mp4
+
+# PNG stills of every screen of the show in out/stills/.
+screenshots:
+	$(RECORDER)
+	./$(BUILD)/mijotine-record --tour docs/stills.tour --stills out/stills
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-web data out debian/mijotine debian/.debhelper debian/files \

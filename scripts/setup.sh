@@ -23,6 +23,8 @@ SHOW=(
 VIDEO=(
   # the recorder: FFmpeg's libraries
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+  # drawing with no display: OpenGL contexts through EGL, Mesa's software renderer
+  libegl1 libegl-mesa0 libgl1-mesa-dri
 )
 PACKAGE=(
   # building and checking the Debian package

@@ -16,9 +16,7 @@
 #include "text/glyph_font.h"
 #include "text/scroll_text.h"
 
-namespace {
-
-void shutDown() {
+void shutDownShow() {
     popOrtho2D();
     if (glyphFont) {
         delete glyphFont;  // the last font also shuts SDL_ttf down
@@ -39,21 +37,19 @@ void shutDown() {
     SDL_Quit();
 }
 
-}  // namespace
-
-int runShow() {
+void initShowState() {
     mouseX = 400;
     mouseY = 400;
     trailCountdown = 100.0f;
     trailBurst = 0.0f;
+}
 
-    const FullscreenAnswer answer =
-        askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
-    if (answer == FullscreenAnswer::Cancel) return 0;
-    const bool fullscreen = answer == FullscreenAnswer::Yes;
-
+void openShowWindow(bool fullscreen) {
     initWindow("Mijotine - Issue 1 - In the kitchen with Stovecraft", 800, 600, fullscreen);
-    initGl(800, 600);
+}
+
+void loadShow(int viewportWidth, int viewportHeight) {
+    initGl(viewportWidth, viewportHeight);
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
@@ -77,6 +73,9 @@ int runShow() {
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
+}
+
+void playPhases() {
     ShowFlags flags;
 
     IntroPhase intro(flags);
@@ -87,7 +86,18 @@ int runShow() {
     runPhase(scroller);
     OutroPhase outro;
     runPhase(outro);
+}
 
-    shutDown();
+int runShow() {
+    initShowState();
+    const FullscreenAnswer answer =
+        askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
+    if (answer == FullscreenAnswer::Cancel) return 0;
+    const bool fullscreen = answer == FullscreenAnswer::Yes;
+
+    openShowWindow(fullscreen);
+    loadShow(800, 600);
+    playPhases();
+    shutDownShow();
     return 0;
 }

@@ -1,5 +1,20 @@
 #pragma once
 // The whole show: the question, start-up, the four phases and shut-down.
+// The steps are separate so that another host (the recorder) can run the same
+// start-up and phases without the question and in a window of its own.
 
 // Runs the show and gives the process's exit status.
 int runShow();
+
+// The pointer and the trail as the show starts them.
+void initShowState();
+// SDL and the 800 x 600 window (or full screen) with its OpenGL context.
+void openShowWindow(bool fullscreen);
+// GL state, every picture behind the loading screen, the frame timer, the
+// transition, the music (started with its fade-in) and the scroll text. The
+// show draws in an 800 x 600 pixel space scaled to a viewport of the given size.
+void loadShow(int viewportWidth, int viewportHeight);
+// The Intro, Slideshow, Scroller and Outro phases, one after the other.
+void playPhases();
+// Releases everything loadShow made, in order, and closes SDL.
+void shutDownShow();

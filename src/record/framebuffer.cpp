@@ -1,0 +1,77 @@
+#include "record/framebuffer.h"
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_opengl.h>
+
+namespace {
+PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers;
+PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer;
+PFNGLDELETEFRAMEBUFFERSEXTPROC deleteFramebuffers;
+PFNGLGENRENDERBUFFERSEXTPROC genRenderbuffers;
+PFNGLBINDRENDERBUFFEREXTPROC bindRenderbuffer;
+PFNGLDELETERENDERBUFFERSEXTPROC deleteRenderbuffers;
+PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage;
+PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
+PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
+
+template <class F>
+bool load(F& f, const char* name) {
+    f = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
+    return f != nullptr;
+}
+}  // namespace
+
+bool Framebuffer::create(int width, int height, std::string& error) {
+    if (!load(genFramebuffers, "glGenFramebuffersEXT") || !load(bindFramebuffer, "glBindFramebufferEXT") ||
+        !load(deleteFramebuffers, "glDeleteFramebuffersEXT") || !load(genRenderbuffers, "glGenRenderbuffersEXT") ||
+        !load(bindRenderbuffer, "glBindRenderbufferEXT") || !load(deleteRenderbuffers, "glDeleteRenderbuffersEXT") ||
+        !load(renderbufferStorage, "glRenderbufferStorageEXT") ||
+        !load(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") ||
+        !load(checkFramebufferStatus, "glCheckFramebufferStatusEXT")) {
+        error = "this OpenGL has no framebuffer objects";
+        return false;
+    }
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &largest);
+    if (width > largest || height > largest) {
+        error = "this OpenGL draws at most " + std::to_string(largest) + " pixels a side";
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    genFramebuffers(1, &fbo_);
+    bindFramebuffer(GL_FRAMEBUFFER_EXT, fbo_);
+    genRenderbuffers(1, &colour_);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, colour_);
+    renderbufferStorage(GL_RENDERBUFFER_EXT, GL_RGBA8, width, height);
+    framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, colour_);
+    genRenderbuffers(1, &depth_);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, depth_);
+    renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT16, width, height);
+    framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depth_);
+    if (checkFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        error = "cannot draw into an offscreen framebuffer of " + std::to_string(width) + " x " +
+                std::to_string(height);
+        destroy();
+        return false;
+    }
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    pixels_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return true;
+}
+
+void Framebuffer::destroy() {
+    if (!fbo_) return;
+    bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    deleteRenderbuffers(1, &colour_);
+    deleteRenderbuffers(1, &depth_);
+    deleteFramebuffers(1, &fbo_);
+    fbo_ = colour_ = depth_ = 0;
+}
+
+const std::vector<uint8_t>& Framebuffer::read() {
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels_.data());
+    return pixels_;
+}

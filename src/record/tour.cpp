@@ -1,0 +1,243 @@
+#include "record/tour.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+struct KeyName {
+    const char* name;
+    SDLKey key;
+};
+const KeyName kKeys[] = {
+    {"left", SDLK_LEFT},     {"right", SDLK_RIGHT},   {"escape", SDLK_ESCAPE}, {"space", SDLK_SPACE},
+    {"return", SDLK_RETURN}, {"up", SDLK_UP},         {"down", SDLK_DOWN},
+};
+
+bool lowerEquals(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
+    return true;
+}
+
+bool parseKey(std::string word, SDLKey& key) {
+    if (word.size() > 5 && lowerEquals(word.substr(0, 5), "sdlk_")) word = word.substr(5);
+    for (const KeyName& k : kKeys)
+        if (lowerEquals(word, k.name)) {
+            key = k.key;
+            return true;
+        }
+    return false;
+}
+
+bool parseNumber(const std::string& word, double& value) {
+    if (word.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(word.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(value);
+}
+
+bool parseInt(const std::string& word, int& value) {
+    double d;
+    if (!parseNumber(word, d) || d != std::floor(d) || std::fabs(d) > 100000) return false;
+    value = static_cast<int>(d);
+    return true;
+}
+
+// Seconds, m:ss.s, or +seconds after `previous`.
+bool parseTime(const std::string& word, unsigned previous, unsigned& ms) {
+    double seconds = 0;
+    std::string w = word;
+    bool relative = false;
+    if (!w.empty() && w[0] == '+') {
+        relative = true;
+        w = w.substr(1);
+    }
+    const size_t colon = w.find(':');
+    if (colon != std::string::npos) {
+        double minutes, rest;
+        if (relative || !parseNumber(w.substr(0, colon), minutes) || minutes != std::floor(minutes) ||
+            !parseNumber(w.substr(colon + 1), rest) || rest >= 60)
+            return false;
+        seconds = minutes * 60 + rest;
+    } else if (!parseNumber(w, seconds)) {
+        return false;
+    }
+    if (seconds < 0 || seconds > 24 * 3600) return false;
+    const unsigned value = static_cast<unsigned>(std::lround(seconds * 1000));
+    ms = relative ? previous + value : value;
+    return true;
+}
+
+std::string fmtSeconds(unsigned ms) {
+    std::ostringstream s;
+    s << ms / 1000.0;
+    return s.str();
+}
+
+}  // namespace
+
+unsigned Tour::endMs() const {
+    unsigned end = 0;
+    for (const TourAction& a : actions) end = std::max(end, a.timeMs + a.durationMs);
+    return end;
+}
+
+bool Tour::hasQuit() const {
+    return std::any_of(actions.begin(), actions.end(), [](const TourAction& a) { return a.kind == TourAction::Quit; });
+}
+
+bool parseTour(const std::string& text, Tour& tour, std::string& error) {
+    tour.actions.clear();
+    std::istringstream in(text);
+    std::string raw;
+    int lineNo = 0;
+    unsigned previous = 0;
+    auto fail = [&](const std::string& what) {
+        error = std::to_string(lineNo) + ": " + what;
+        return false;
+    };
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        const size_t hash = raw.find('#');
+        if (hash != std::string::npos) raw.erase(hash);
+        std::istringstream words(raw);
+        std::vector<std::string> w;
+        for (std::string word; words >> word;) w.push_back(word);
+        if (w.empty()) continue;
+
+        TourAction a{};
+        a.line = lineNo;
+        if (!parseTime(w[0], previous, a.timeMs))
+            return fail("expected a time (seconds such as 12.5, minutes:seconds such as 1:02.5, or +seconds), found '" +
+                        w[0] + "'");
+        if (a.timeMs < previous)
+            return fail("time " + fmtSeconds(a.timeMs) + " s comes before the line above's " + fmtSeconds(previous) +
+                        " s");
+        previous = a.timeMs;
+        if (w.size() < 2)
+            return fail("expected an action after the time (press, keydown, keyup, move, glide, click, still, quit)");
+        const std::string& verb = w[1];
+        const size_t argc = w.size() - 2;
+        auto want = [&](size_t n, const char* form) {
+            if (argc == n) return true;
+            error = std::to_string(lineNo) + ": expected '" + form + "', found " + std::to_string(argc) +
+                    (argc == 1 ? " argument" : " arguments");
+            return false;
+        };
+        if (verb == "press" || verb == "keydown" || verb == "keyup") {
+            if (!want(1, (verb + " KEY").c_str())) return false;
+            if (!parseKey(w[2], a.key))
+                return fail("expected a key (left, right, escape, space, return, up, down or SDLK_ name), found '" +
+                            w[2] + "'");
+            a.kind = verb == "keyup" ? TourAction::KeyUp : TourAction::KeyDown;
+            tour.actions.push_back(a);
+            if (verb == "press") {
+                TourAction up = a;
+                up.kind = TourAction::KeyUp;
+                up.timeMs += 20;
+                tour.actions.push_back(up);
+            }
+        } else if (verb == "move" || verb == "glide") {
+            const bool glide = verb == "glide";
+            if (!want(glide ? 3 : 2, glide ? "glide X Y SECONDS" : "move X Y")) return false;
+            if (!parseInt(w[2], a.x) || !parseInt(w[3], a.y) || a.x < 0 || a.x >= 800 || a.y < 0 || a.y >= 600)
+                return fail("expected a point X Y inside the 800 x 600 picture, found '" + w[2] + " " + w[3] + "'");
+            a.kind = glide ? TourAction::Glide : TourAction::Move;
+            if (glide) {
+                double s;
+                if (!parseNumber(w[4], s) || s <= 0 || s > 3600)
+                    return fail("expected the glide's length in seconds (more than 0), found '" + w[4] + "'");
+                a.durationMs = static_cast<unsigned>(std::lround(s * 1000));
+            }
+            tour.actions.push_back(a);
+        } else if (verb == "click") {
+            if (argc > 1) return want(1, "click [left|middle|right]");
+            a.button = SDL_BUTTON_LEFT;
+            if (argc == 1) {
+                if (w[2] == "left") a.button = SDL_BUTTON_LEFT;
+                else if (w[2] == "middle") a.button = SDL_BUTTON_MIDDLE;
+                else if (w[2] == "right") a.button = SDL_BUTTON_RIGHT;
+                else return fail("expected a button (left, middle or right), found '" + w[2] + "'");
+            }
+            a.kind = TourAction::ButtonDown;
+            tour.actions.push_back(a);
+            a.kind = TourAction::ButtonUp;
+            a.timeMs += 20;
+            tour.actions.push_back(a);
+        } else if (verb == "still") {
+            if (!want(1, "still NAME")) return false;
+            for (char c : w[2])
+                if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
+                    return fail("expected a still's name of letters, digits, '-' and '_', found '" + w[2] + "'");
+            a.kind = TourAction::Still;
+            a.name = w[2];
+            tour.actions.push_back(a);
+        } else if (verb == "quit") {
+            if (!want(0, "quit")) return false;
+            a.kind = TourAction::Quit;
+            tour.actions.push_back(a);
+        } else {
+            return fail("expected an action (press, keydown, keyup, move, glide, click, still, quit), found '" + verb +
+                        "'");
+        }
+    }
+    std::stable_sort(tour.actions.begin(), tour.actions.end(),
+                     [](const TourAction& a, const TourAction& b) { return a.timeMs < b.timeMs; });
+    return true;
+}
+
+const char* defaultTourText() {
+    return R"(# The whole show as an attentive viewer watches it.
+# The loading screen takes about half a second; the Intro's three title cards
+# run on their own for 20.5 s while the pointer drifts and leaves its sparks.
+ 2.0   glide 560 250 3.5
+ 6.5   glide 260 420 4.0
+11.5   glide 470 300 4.0
+16.5   glide 640 470 3.5
+# The Slideshow begins at about 21 s. Each slide gets its wipe (2.5 s) and
+# time to read its caption before the next one.
+24.0   glide 420 220 3.0
+29.0   press right
+31.5   glide 180 330 3.0
+37.0   press right
+39.5   glide 520 260 2.0
+# A burst of clicks over the picture.
+42.0   click
++0.25  click
++0.25  click
++0.25  click
+45.0   press right
+47.5   glide 300 180 3.5
+53.0   press right
+55.5   glide 600 360 3.0
+61.0   press right
+63.5   glide 230 260 3.0
+67.5   click
++0.3   click
++0.3   click
+69.0   press right
+# The last slide; then the pointer goes to the next button and clicks it.
+71.5   glide 480 300 2.5
+75.5   glide 762 564 1.5
+78.0   click
+# The Scroller: the text runs at its own speed for a good while.
+80.0   glide 300 200 4.0
+86.0   glide 620 150 5.0
+92.0   click
++0.3   click
+95.0   glide 450 120 4.0
+# Faster for a while, then back to its own pace.
+104.0  keydown right
++0.8   keyup right
++6.0   keydown left
++0.8   keyup left
++8.0   glide 700 80 3.0
+# Leaving the Scroller; the closing cards play out with the music's fade-out.
+126.0  press escape
+)";
+}
