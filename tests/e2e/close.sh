@@ -17,26 +17,27 @@ close_window() {
 # Seconds (with fractions) between two now() stamps.
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 
-# Polls screenshots until the first closing card shows; fails if one of the
-# phases named after the tag (slide, scroller) shows on the way, since a close
+# Watches until the first closing card shows; fails if one of the phases
+# named after the tag (slide, scroller) shows on the way, since a close
 # request skips them.
 wait_outro() {
-    local tag=$1 skipped=" ${*:2} " d v
-    d=$(deadline 30)
-    while :; do
-        shot "$S/$tag-outro.png"
-        v=$(mae "$S/$tag-outro.png" "$S/ref-mij11.png")
-        lt "$v" 0.06 && break
-        [[ $skipped == *" slide "* ]] && lt "$(mae "$S/$tag-outro.png" "$S/ref-mij4.png" "$SLIDE_AREA")" 0.05 &&
-            fail "$tag: a slide showed after the close request"
-        [[ $skipped == *" scroller "* ]] && lt "$(mae "$S/$tag-outro.png" "$S/ref-mij13.png" "$KITCHEN_AREA")" 0.05 &&
-            fail "$tag: the Scroller showed after the close request"
-        kill -0 "$SHOW_PID" 2>/dev/null || fail "$tag: the program ended without the closing cards"
-        before "$d" || fail "$tag: no closing card within 30 s of the close request (MAE $v against mij11.jpg)"
-        sleep 0.1
-    done
+    local tag=$1 skipped=" ${*:2} " specs rc
+    specs=("want:$(ppm_of "$S/ref-mij11.png"):800x600+0+0:0.06")
+    [[ $skipped == *" slide "* ]] && specs+=("avoid:$(ppm_of "$S/ref-mij4.png"):$SLIDE_AREA:0.05")
+    [[ $skipped == *" scroller "* ]] && specs+=("avoid:$(ppm_of "$S/ref-mij13.png"):$KITCHEN_AREA:0.05")
+    watch_screen "$S/$tag-outro.png" 30 --pid "$SHOW_PID" "${specs[@]}"
+    rc=$?
+    case $rc in
+        0) ;;
+        3)
+            local seen=${specs[${MATCH_MAE#* } - 1]#avoid:}
+            fail "$tag: a phase showed after the close request, which skips it (like $(basename "${seen%%:*}"))"
+            ;;
+        4) fail "$tag: the program ended without the closing cards (last MAE $MATCH_MAE against mij11.jpg)" ;;
+        *) fail "$tag: no closing card within 30 s of the close request (MAE $MATCH_MAE against mij11.jpg)" ;;
+    esac
     OUTRO_SEEN=$(now)
-    note "$tag: first closing card shown (MAE $v)"
+    note "$tag: first closing card shown (MAE $MATCH_MAE) $(elapsed "$closed" "$OUTRO_SEEN") s after the close"
 }
 
 # After a key or close request in the closing cards ($pressed, the cards
@@ -56,10 +57,10 @@ start_x
 
 # --- Close during the Intro: straight to the closing cards, which play to the
 # end (second card included) while the program waits for nothing else.
+ref_picture "$E2E_DATA/mij12.jpg" "$S/ref-mij12.png"
 start_show "$E2E_REPO" intro
 answer n
 wait_window
-for n in 4 11 12 13; do ref_picture "$E2E_DATA/mij$n.jpg" "$S/ref-mij$n.png"; done
 wait_intro
 # The card as caught, evened out to full brightness.
 cp "$S/intro-even.png" "$S/intro-card.png"
@@ -75,31 +76,16 @@ note "intro: mean colour $intro_rgb on the title card, $outro_rgb on the closing
 gt "$dist" 0.1 || fail "the closing card looks like the title card (mean colour distance $dist)"
 # The second card grows from the centre at 4.55 s and fades out from 6.05 s
 # on: compare the centre with it after evening out the brightness, so that a
-# slow screenshot late in the fade still counts.
-"$IM_CONVERT" "$S/ref-mij12.png" -crop "$CENTRE" +repage "$S/ref-centre.png"
-centre_ref=$(mean "$S/ref-centre.png")
-second_card() {
-    local m
-    m=$(mean "$1" "$CENTRE")
-    lt "$m" 0.03 && return 1
-    "$IM_CONVERT" "$1" -crop "$CENTRE" +repage -evaluate multiply \
-        "$(awk -v a="$centre_ref" -v b="$m" 'BEGIN { print a / b }')" "$S/centre.png"
-    SECOND_MAE=$(mae "$S/centre.png" "$S/ref-centre.png")
-    lt "$SECOND_MAE" 0.06
-}
-second=""
-d=$(deadline 40)
-while kill -0 "$SHOW_PID" 2>/dev/null; do
-    before "$d" || fail "intro: the program was still running 40 s after the closing cards began"
-    if [ -z "$second" ]; then
-        shot "$S/intro-later.png"
-        second_card "$S/intro-later.png" && { second=$(now); cp "$S/intro-later.png" "$S/intro-second.png"; }
-    fi
-    sleep 0.1
-done
+# late look in the fade still counts.
+watch_screen "$S/intro-second.png" 40 --pid "$SHOW_PID" "want:$(ppm_of "$S/ref-mij12.png"):$CENTRE:0.06:even"
+case $? in
+    0) second=$(now) SECOND_MAE=$MATCH_MAE ;;
+    4) fail "intro: the program ended without the second closing card (centre MAE $MATCH_MAE)" ;;
+    *) fail "intro: the second closing card never showed (centre MAE $MATCH_MAE)" ;;
+esac
+wait_exit 40
 ended=$(now)
-expect_exit 1 0
-[ -n "$second" ] || fail "intro: the second closing card never showed"
+[ "$SHOW_RC" = 0 ] || fail "intro: exit status $SHOW_RC, expected 0"
 took=$(elapsed "$closed" "$ended")
 note "intro: second card (centre MAE $SECOND_MAE) $(elapsed "$OUTRO_SEEN" "$second") s after the first was seen; exit 0 $took s after the close"
 # The closing cards take 7.5 s of frame time, all of it after the close.

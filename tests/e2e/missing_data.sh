@@ -16,9 +16,9 @@ wait_window
 # points show the same neutral grey (glows and sparks are small squares).
 # It fades in once the (quick) loading is over.
 grey_points() {
-    local p c n=0
+    local pic=$1 p c n=0
     for p in 200,200 600,250 150,500 650,450 400,150 300,320 500,520 700,300 100,300; do
-        c=$("$IM_CONVERT" "$1" -format "%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]" info:)
+        c=$("$IM_CONVERT" "$pic" -format "%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]" info:)
         set -- $c
         [ "$1" = "$2" ] && [ "$2" = "$3" ] && [ "$1" -gt 20 ] && n=$((n + 1))
     done
