@@ -9,5 +9,8 @@ if(MIJOTINE_SANITIZE)
       -fno-omit-frame-pointer)
   target_compile_options(mijotine_core PUBLIC ${MIJOTINE_SANITIZE_FLAGS})
   target_link_options(mijotine_core PUBLIC ${MIJOTINE_SANITIZE_FLAGS})
+  # Run-time loaded libraries stay loaded, so leak reports name them.
+  target_sources(mijotine_core INTERFACE ${CMAKE_SOURCE_DIR}/tests/sanitize/keep_modules.cpp)
+  target_link_options(mijotine_core INTERFACE -Wl,--export-dynamic-symbol=dlclose)
   message(STATUS "Sanitizers: address, undefined (program, library and tests)")
 endif()

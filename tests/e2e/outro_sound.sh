@@ -107,23 +107,29 @@ check(level > 1000, "the music is audible before the closing cards: RMS %.0f" % 
 # The fade-out starts with the closing cards and runs linearly to silence
 # over 7.5 s. On a busy machine the key reaches the program late, so the
 # start is found in the recording: where a linear fade fits it best, which
-# must be soon after the key press.
+# must be soon after the key press. The sound driver may also fall behind
+# the clock there, and the program ends with the closing cards' 7.5 s of
+# frame time: the recording then stops before the fade has run out, so only
+# the fade's points inside it count, and its last 0.3 s must be as quiet as
+# the fade is by then (silent when the driver kept up).
 FADE_AT = (1.0, 2.5, 4.0, 5.5, 6.75)
+def inside(t0):
+    return [a for a in FADE_AT if t0 + a + 0.25 <= end]
 def fade_error(t0):
-    return sum((gain(t0 + a - 0.25, t0 + a + 0.25) - (1 - a / 7.5)) ** 2 for a in FADE_AT)
-starts = [mark - 0.2 + i / 100 for i in range(0, 221) if mark - 0.2 + i / 100 + 7.0 < end]
+    pts = inside(t0)
+    return sum((gain(t0 + a - 0.25, t0 + a + 0.25) - (1 - a / 7.5)) ** 2 for a in pts) / len(pts)
+starts = [t for t in (mark - 0.2 + i / 100 for i in range(0, 221)) if len(inside(t)) >= 3]
 fade = min(starts, key=fade_error) if starts else mark
 print("  the fade-out fits best from %.2f s, %.2f s after the key press" % (fade, fade - mark))
 check(-0.2 <= fade - mark <= 2.0, "the fade-out starts %.2f s after the key press" % (fade - mark))
-for a in FADE_AT:
+check(len(inside(fade)) >= 3, "the recording holds %d of the fade-out's checkpoints" % len(inside(fade)))
+for a in inside(fade):
     v = gain(fade + a - 0.25, fade + a + 0.25)
     want = 1 - a / 7.5
     check(abs(v - want) < 0.1, "fade-out at %.2f s into the closing cards: gain %.2f, expected %.2f" % (a, v, want))
 
 length = end - fade
-check(6.8 <= length <= 9.0, "the sound ends %.2f s after the fade-out began (the closing cards last 7.5 s)" % length)
-# The program ends with the fade: the last 0.3 s are as quiet as the fade is
-# by then (silence, once it has run its course).
+check(5.5 <= length <= 9.0, "the sound ends %.2f s after the fade-out began (the closing cards last 7.5 s)" % length)
 tail = gain(end - 0.3, end)
 want = max(0.0, 1 - (end - 0.15 - fade) / 7.5)
 check(tail < want + 0.08, "the last 0.3 s are near silent: gain %.2f, the fade is at %.2f by then" % (tail, want))
