@@ -18,7 +18,7 @@ import ctypes, ctypes.util, sys, time
 
 x0, y0, w, h = (int(v) for v in sys.argv[1:5])
 duration = float(sys.argv[5])
-MAXS = 150    # largest shift between two compared grabs (grabs come late on a busy machine)
+MAXS = 100    # largest shift between two compared grabs
 GAP = 0.06    # compared grabs are at least this far apart, in seconds
 BINS = 16     # columns summed per row, so a shift must match the letters too
 
@@ -47,6 +47,8 @@ root = x11.XDefaultRootWindow(dpy)
 dark = bytes(1 if v < 100 else 0 for v in range(256))
 bw = w // BINS
 
+# Grabs only copy the pixels; they are reduced to rows after the watch, so
+# that grabs come often even on a busy machine.
 def grab():
     img = x11.XGetImage(dpy, root, x0, y0, w, h, 0xFFFFFFFF, 2)  # ZPixmap
     t = time.monotonic()
@@ -59,12 +61,16 @@ def grab():
     raw = ctypes.string_at(im.data, bpl * h)
     x11.XFree(ctypes.cast(im.data, ctypes.c_void_p))
     x11.XFree(ctypes.cast(img, ctypes.c_void_p))
+    return t, (bpl, raw)
+
+def reduce(grabbed):
+    bpl, raw = grabbed
     # Dark pixels (green below 100) per row, in BINS column groups.
     rows = []
     for y in range(h):
         g = raw[y * bpl + 1:y * bpl + 4 * w:4].translate(dark)
         rows.append(tuple(sum(g[b * bw:(b + 1) * bw]) for b in range(BINS)))
-    return t, rows
+    return rows
 
 def cost(a, b, s, fine):
     # How unlike b[y] and a[y + s] are, per row of overlap.
@@ -82,20 +88,21 @@ def shift(a, b):
 frames = [grab()]
 start = frames[0][0]
 while time.monotonic() - start < duration:
-    t, rows = grab()
-    if rows != frames[-1][1]:
-        frames.append((t, rows))
+    t, grabbed = grab()
+    if grabbed[1] != frames[-1][1][1]:
+        frames.append((t, grabbed))
     time.sleep(0.005)
 if len(frames) == 1:
     print("%.3f 0" % duration)
     sys.exit(0)
-if any(sum(map(sum, rows)) == 0 for _, rows in frames):
-    sys.exit("no text in the measured area")
 chosen = [frames[0]]
 for f in frames[1:-1]:
     if f[0] - chosen[-1][0] >= GAP:
         chosen.append(f)
 chosen.append(frames[-1])
+chosen = [(t, reduce(g)) for t, g in chosen]
+if any(sum(map(sum, rows)) == 0 for _, rows in chosen):
+    sys.exit("no text in the measured area")
 moved = sum(shift(p[1], q[1]) for p, q in zip(chosen, chosen[1:]))
 # Both ends are times at which a new frame was first seen.
 print("%.3f %d" % (frames[-1][0] - frames[0][0], moved))
