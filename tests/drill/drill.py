@@ -19,10 +19,12 @@ import queue
 import random
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import threading
 import time
+import zlib
 
 CAPTION = "Mijotine - Issue 1 - In the kitchen with Stovecraft"
 CONVERT = "/usr/bin/convert" if os.access("/usr/bin/convert", os.X_OK) else "convert"
@@ -121,10 +123,39 @@ def make_damaged(src, dst, name, damage, data_dir):
     elif damage == "1x1":
         convert([src, "-resize", "1x1!", ext[1:] + ":" + dst])
     elif damage in ("8192", "4096"):
-        s = damage + "x" + damage
-        convert([src, "-sample", s + "!", "-quality", "80", ext[1:] + ":" + dst])
+        if ext == ".png":
+            huge_png(src, dst, int(damage))
+        else:
+            s = damage + "x" + damage
+            convert([src, "-sample", s + "!", "-quality", "80", ext[1:] + ":" + dst])
     else:
         raise ValueError(damage)
+
+
+def huge_png(src, dst, size):
+    """src scaled to size x size by repeating pixels, written as an RGBA PNG
+    row by row (ImageMagick's resource limits refuse a picture this large)."""
+    r = subprocess.run([CONVERT, src, "-format", "%w %h", "info:"], stdout=subprocess.PIPE, check=True)
+    w, h = (int(v) for v in r.stdout.split())
+    rgba = subprocess.run([CONVERT, src, "-depth", "8", "rgba:-"], stdout=subprocess.PIPE, check=True).stdout
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    z = zlib.compressobj(1)
+    idat = []
+    last_row, line = None, b""
+    for y in range(size):
+        sy = y * h // size
+        if sy != last_row:
+            src_row = rgba[sy * w * 4:(sy + 1) * w * 4]
+            line = b"\0" + b"".join(src_row[(x * w // size) * 4:(x * w // size) * 4 + 4] for x in range(size))
+            last_row = sy
+        idat.append(z.compress(line))
+    idat.append(z.flush())
+    with open(dst, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IDAT", b"".join(idat)))
+        f.write(chunk(b"IEND", b""))
 
 
 class XServer:
