@@ -12,27 +12,41 @@ cp "$E2E_DATA/font.ttf" "$W/data/"
 start_show "$W" fontonly
 answer n
 wait_window
-shot "$E2E_SCRATCH/fontonly-intro.png"
-sleep 1.5
-shot "$E2E_SCRATCH/fontonly-intro.png"
 # The title card is an untextured quad in the card's grey: most sampled
 # points show the same neutral grey (glows and sparks are small squares).
-flat=0
-for p in 200,200 600,250 150,500 650,450 400,150 300,320 500,520 700,300 100,300; do
-    c=$("$IM_CONVERT" "$E2E_SCRATCH/fontonly-intro.png" -format "%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]" info:)
-    set -- $c
-    [ "$1" = "$2" ] && [ "$2" = "$3" ] && [ "$1" -gt 20 ] && flat=$((flat + 1))
+# It fades in once the (quick) loading is over.
+grey_points() {
+    local pic=$1 p c n=0
+    for p in 200,200 600,250 150,500 650,450 400,150 300,320 500,520 700,300 100,300; do
+        c=$("$IM_CONVERT" "$pic" -format "%[fx:int(255*p{$p}.r)] %[fx:int(255*p{$p}.g)] %[fx:int(255*p{$p}.b)]" info:)
+        set -- $c
+        [ "$1" = "$2" ] && [ "$2" = "$3" ] && [ "$1" -gt 20 ] && n=$((n + 1))
+    done
+    echo $n
+}
+d=$(deadline 60)
+while :; do
+    shot "$E2E_SCRATCH/fontonly-intro.png"
+    flat=$(grey_points "$E2E_SCRATCH/fontonly-intro.png")
+    [ "$flat" -ge 6 ] && break
+    before "$d" || fail "without pictures the card should be a plain untextured quad ($flat of 9 points grey)"
+    sleep 0.2
 done
 note "no pictures: $flat of 9 sampled points are plain neutral grey"
-[ "$flat" -ge 6 ] || fail "without pictures the card should be a plain untextured quad ($flat of 9 points grey)"
-press Escape
-sleep 1.5
-press Escape
-sleep 1.5
-press Escape
-sleep 1.5
-press Escape
-expect_exit 12 0
+# Without pictures no phase can be told from the next on screen: Escape every
+# 1.5 s walks them (a phase reads the keys of its frame, so keys further apart
+# land in separate phases) until the program ends.
+escapes=0
+d=$(deadline 60)
+while kill -0 "$SHOW_PID" 2>/dev/null; do
+    before "$d" || fail "no pictures: still running 60 s after the title card, $escapes Escapes pressed"
+    press Escape
+    escapes=$((escapes + 1))
+    e=$(deadline 1.5)
+    while kill -0 "$SHOW_PID" 2>/dev/null && before "$e"; do sleep 0.1; done
+done
+expect_exit 1 0
+[ "$escapes" -ge 4 ] || fail "no pictures: the program ended after $escapes Escapes; four phases need four"
 
 expected=$E2E_SCRATCH/expected.txt
 {
@@ -57,12 +71,12 @@ note "no pictures, no music: 26 diagnostic lines as expected, exit 0"
 SDL_AUDIODRIVER=no-such-driver start_show "$E2E_REPO" nosound
 answer n
 wait_window
-wait_intro 30
+wait_intro
 escape_to_scroller nosound-scroller
 press Escape
-wait_match "$E2E_SCRATCH/nosound-outro.png" "$E2E_SCRATCH/ref-mij11.png" 800x600+0+0 0.05 10 ||
+wait_match "$E2E_SCRATCH/nosound-outro.png" "$E2E_SCRATCH/ref-mij11.png" 800x600+0+0 0.05 30 ||
     fail "Escape in the Scroller did not bring the first closing card (MAE $MATCH_MAE)"
-expect_exit 30 0
+expect_exit 40 0
 [ "$(wc -l <"$SHOW_OUT")" = 1 ] && grep -q '^ Mix_OpenAudio: .\+' "$SHOW_OUT" ||
     fail "without sound expected the one line ' Mix_OpenAudio: …', got: $(cat "$SHOW_OUT")"
 note "no sound system: one line, every phase shown, exit 0"
@@ -75,7 +89,7 @@ for f in "$E2E_DATA"/*; do
 done
 start_show "$W" nofont
 answer n
-expect_exit 30 1
+expect_exit 60 1
 want="cannot open font file: './data/font.ttf'"
 tail_bytes=$(tail -c ${#want} "$SHOW_OUT")
 [ "$tail_bytes" = "$want" ] || fail "stdout does not end with \"$want\": $(tail -c 200 "$SHOW_OUT")"

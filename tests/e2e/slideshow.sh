@@ -11,13 +11,6 @@ TOP=800x250+0+0   # slide picture only: above the chef, bubble and buttons
 chef_area() { if [ $(($1 % 2)) = 0 ]; then echo 100x120+150+460; else echo 100x120+500+460; fi; }
 BUTTON=31x29+747+550
 
-start_x
-start_show
-answer n
-wait_window
-# Keep the pointer off the window so no motion reaches the show.
-xdotool mousemove 0 0
-
 for n in 4 5 6 7 8 9 10 13; do ref_picture "$E2E_DATA/mij$n.jpg" "$S/ref-mij$n.png"; done
 "$IM_CONVERT" "$E2E_DATA/unpack.jpg" -crop 31x29+448+448 +repage "$S/atlas-next-lit.png"
 "$IM_CONVERT" "$E2E_DATA/unpack.jpg" -crop 31x29+448+21 +repage "$S/atlas-exit.png"
@@ -34,12 +27,32 @@ check_slide() {
     gt "$chef" 0.08 || fail "$what shows no chef over mij$n.jpg (chef area MAE $chef)"
 }
 
+# Polls screenshots (for up to 30 s) until the slide and its chef show, then
+# checks the last one. On a busy machine a screenshot may come late.
+wait_slide() {
+    local shotfile=$1 n=$2 what=$3 d
+    d=$(deadline 30)
+    while :; do
+        shot "$shotfile"
+        lt "$(mae "$shotfile" "$S/ref-mij$n.png" "$TOP")" 0.04 &&
+            gt "$(mae "$shotfile" "$S/ref-mij$n.png" "$(chef_area "$n")")" 0.08 && break
+        before "$d" || break
+        sleep 0.2
+    done
+    check_slide "$shotfile" "$n" "$what"
+}
+
+start_x
+start_show
+answer n
+wait_window
+# Keep the pointer off the window so no motion reaches the show.
+xdotool mousemove 0 0
+wait_intro
 press Escape
-wait_match "$S/slide-1.png" "$S/ref-mij4.png" "$TOP" 0.04 10 ||
+wait_match "$S/slide-1.png" "$S/ref-mij4.png" "$TOP" 0.04 30 ||
     fail "Escape in the Intro did not lead to the first slide (MAE $MATCH_MAE)"
-sleep 0.5
-shot "$S/slide-1.png"
-check_slide "$S/slide-1.png" 4 "slide 1"
+wait_slide "$S/slide-1.png" 4 "slide 1"
 press Left
 sleep 0.6
 shot "$S/slide-1-left.png"
@@ -48,8 +61,7 @@ check_slide "$S/slide-1-left.png" 4 "Left on slide 1"
 for k in 2 3 4 5 6 7; do
     press Right
     sleep "$REST"
-    shot "$S/slide-$k.png"
-    check_slide "$S/slide-$k.png" $((k + 3)) "slide $k after Right"
+    wait_slide "$S/slide-$k.png" $((k + 3)) "slide $k after Right"
 done
 
 # A seventh Right changes nothing.
@@ -67,19 +79,23 @@ lt "$v" "$b" || fail "the exit button area looks more like the bare slide than t
 
 press Left
 sleep "$REST"
-shot "$S/slide-6-back.png"
-check_slide "$S/slide-6-back.png" 9 "slide 6 after Left"
+wait_slide "$S/slide-6-back.png" 9 "slide 6 after Left"
 
 # The next button lights up under the pointer (and only then).
 crop "$S/slide-6-back.png" "$BUTTON" "$S/next-away.png"
 away_bare=$(mae "$S/slide-6-back.png" "$S/ref-mij9.png" "$BUTTON")
 xdotool mousemove --window "$WID" 762 564
-sleep 0.6
-shot "$S/slide-6-hover.png"
-crop "$S/slide-6-hover.png" "$BUTTON" "$S/next-hover.png"
-hover_lit=$(mae "$S/next-hover.png" "$S/atlas-next-lit.png")
-hover_bare=$(mae "$S/slide-6-hover.png" "$S/ref-mij9.png" "$BUTTON")
-hover_away=$(mae "$S/next-hover.png" "$S/next-away.png")
+d=$(deadline 20)
+while :; do
+    sleep 0.3
+    shot "$S/slide-6-hover.png"
+    crop "$S/slide-6-hover.png" "$BUTTON" "$S/next-hover.png"
+    hover_lit=$(mae "$S/next-hover.png" "$S/atlas-next-lit.png")
+    hover_bare=$(mae "$S/slide-6-hover.png" "$S/ref-mij9.png" "$BUTTON")
+    hover_away=$(mae "$S/next-hover.png" "$S/next-away.png")
+    gt "$hover_away" 0.08 && lt "$hover_lit" "$hover_bare" && break
+    before "$d" || break
+done
 note "next button: away vs bare slide $away_bare; hover vs lit picture $hover_lit, vs bare slide $hover_bare, vs away $hover_away"
 lt "$away_bare" 0.06 || fail "the next button is drawn without the pointer over it (MAE $away_bare to the bare slide)"
 gt "$hover_away" 0.08 || fail "the next button does not change under the pointer (MAE $hover_away)"
@@ -88,8 +104,7 @@ lt "$hover_lit" "$hover_bare" || fail "the area under the pointer does not look 
 # Click: next slide.
 xdotool click 1
 sleep "$REST"
-shot "$S/slide-7-click.png"
-check_slide "$S/slide-7-click.png" 10 "slide 7 after a click on next"
+wait_slide "$S/slide-7-click.png" 10 "slide 7 after a click on next"
 crop "$S/slide-7-click.png" "$BUTTON" "$S/exit-hover.png"
 v=$(mae "$S/exit-hover.png" "$S/atlas-exit-lit.png")
 w=$(mae "$S/exit-hover.png" "$S/atlas-exit.png")
@@ -101,8 +116,7 @@ xdotool mousemove --window "$WID" 724 564
 sleep 0.3
 xdotool click 1
 sleep "$REST"
-shot "$S/slide-6-prev.png"
-check_slide "$S/slide-6-prev.png" 9 "slide 6 after a click on previous"
+wait_slide "$S/slide-6-prev.png" 9 "slide 6 after a click on previous"
 
 # Next, next: the last slide (still wiping in), then the click that leaves the
 # slideshow.
@@ -111,16 +125,16 @@ sleep 0.3
 xdotool click 1
 sleep 0.6
 xdotool click 1
-wait_match "$S/scroller.png" "$S/ref-mij13.png" 800x300+0+0 0.06 6 ||
+wait_match "$S/scroller.png" "$S/ref-mij13.png" 800x300+0+0 0.06 30 ||
     fail "a click on the exit button did not lead to the Scroller (MAE $MATCH_MAE)"
 note "exit button click: Scroller shown (upper half MAE $MATCH_MAE)"
-press Escape
 ref_picture "$E2E_DATA/mij11.jpg" "$S/ref-mij11.png"
-wait_match "$S/outro.png" "$S/ref-mij11.png" 800x600+0+0 0.06 8 ||
-    fail "Escape in the Scroller did not lead to the closing card (MAE $MATCH_MAE)"
+outro_at=$(now)
 press Escape
+wait_match "$S/outro.png" "$S/ref-mij11.png" 800x600+0+0 0.06 30 ||
+    fail "Escape in the Scroller did not lead to the closing card (MAE $MATCH_MAE)"
 # Escape in the closing cards ends them at once; shut-down waits for nothing.
-expect_exit 3 0
+escape_ends_outro "$outro_at"
 
 # A contact sheet for people to look at.
 mkdir -p "$E2E_REPO/out"
