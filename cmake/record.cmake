@@ -13,12 +13,11 @@ if(NOT FFMPEG_FOUND OR NOT VORBISFILE_FOUND)
 endif()
 
 file(GLOB RECORD_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/record/*.cpp)
-list(FILTER RECORD_SOURCES EXCLUDE REGEX ".*/src/record/main\\.cpp$")
 add_library(mijotine_record STATIC ${RECORD_SOURCES})
 target_include_directories(mijotine_record PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(mijotine_record PUBLIC mijotine_core PkgConfig::FFMPEG PkgConfig::VORBISFILE)
 
-add_executable(mijotine-record ${CMAKE_SOURCE_DIR}/src/record/main.cpp)
+add_executable(mijotine-record ${CMAKE_SOURCE_DIR}/src/show/record_main.cpp)
 target_link_libraries(mijotine-record PRIVATE mijotine_record)
 
 # Tests: the recorder run as a program and its files read back with libavformat.

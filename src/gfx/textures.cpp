@@ -314,7 +314,15 @@ void loadAllTextures(int* table, float progressFrom, float progressTo) {
         void join() {}
     } preparer;
 #else
-    std::thread preparer(prepareAll);
+    // Joined on every way out, also when a host of the show leaves the loading
+    // screen by an exception from its frame seam (a recorder that is stopped).
+    struct JoiningThread {
+        std::thread thread;
+        void join() {
+            if (thread.joinable()) thread.join();
+        }
+        ~JoiningThread() { join(); }
+    } preparer{std::thread(prepareAll)};
 #endif
     auto upload = [&](size_t i) {
         {
