@@ -106,17 +106,20 @@ void releaseGlyph(GlyphEntry& entry) {
 
 // The state every string and cube face is drawn with. The caller's own, as
 // far as this changes it, is kept here and comes back with popGlyphState.
+// What drawing a line changes of the caller's state, to be set back after it.
+// Texturing is on throughout the show and stays on. The blend factors are read
+// by the names that WebGL knows too (the show sets one function for colour
+// and alpha alike).
 struct SavedGlyphState {
-    GLboolean blend, texturing;
+    GLboolean blend;
     GLint blendSrc, blendDst, envMode, bound;
 };
 
 SavedGlyphState pushGlyphState() {
     SavedGlyphState saved;
     saved.blend = glIsEnabled(GL_BLEND);
-    saved.texturing = glIsEnabled(GL_TEXTURE_2D);
-    glGetIntegerv(GL_BLEND_SRC, &saved.blendSrc);
-    glGetIntegerv(GL_BLEND_DST, &saved.blendDst);
+    glGetIntegerv(GL_BLEND_SRC_RGB, &saved.blendSrc);
+    glGetIntegerv(GL_BLEND_DST_RGB, &saved.blendDst);
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &saved.envMode);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &saved.bound);
     glEnable(GL_BLEND);
@@ -131,7 +134,6 @@ void popGlyphState(const SavedGlyphState& saved) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(saved.bound));
     glBlendFunc(static_cast<GLenum>(saved.blendSrc), static_cast<GLenum>(saved.blendDst));
     if (!saved.blend) glDisable(GL_BLEND);
-    if (!saved.texturing) glDisable(GL_TEXTURE_2D);
 }
 
 // One glyph's quad as the two triangles of a strip over its rectangle.
