@@ -21,16 +21,16 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 # named after the tag (slide, scroller) shows on the way, since a close
 # request skips them.
 wait_outro() {
-    local tag=$1 skipped=" ${*:2} " specs rc
-    specs=("want:$(ppm_of "$S/ref-mij11.png"):800x600+0+0:0.06")
-    [[ $skipped == *" slide "* ]] && specs+=("avoid:$(ppm_of "$S/ref-mij4.png"):$SLIDE_AREA:0.05")
-    [[ $skipped == *" scroller "* ]] && specs+=("avoid:$(ppm_of "$S/ref-mij13.png"):$KITCHEN_AREA:0.05")
-    watch_screen "$S/$tag-outro.png" 30 --pid "$SHOW_PID" "${specs[@]}"
+    local tag=$1 skipped=" ${*:2} " targets rc
+    targets=("want:$(ppm_of "$S/ref-mij11.png"):800x600+0+0:0.06")
+    [[ $skipped == *" slide "* ]] && targets+=("avoid:$(ppm_of "$S/ref-mij4.png"):$SLIDE_AREA:0.05")
+    [[ $skipped == *" scroller "* ]] && targets+=("avoid:$(ppm_of "$S/ref-mij13.png"):$KITCHEN_AREA:0.05")
+    watch_screen "$S/$tag-outro.png" 30 --pid "$SHOW_PID" "${targets[@]}"
     rc=$?
     case $rc in
         0) ;;
         3)
-            local seen=${specs[${MATCH_MAE#* } - 1]#avoid:}
+            local seen=${targets[${MATCH_MAE#* } - 1]#avoid:}
             fail "$tag: a phase showed after the close request, which skips it (like $(basename "${seen%%:*}"))"
             ;;
         4) fail "$tag: the program ended without the closing cards (last MAE $MATCH_MAE against mij11.jpg)" ;;

@@ -306,7 +306,7 @@ ppm_of() {
 }
 
 # Watches the window for up to $2 seconds with xmatch (the other arguments
-# are its specs); the last grab lands in $1 (PNG). Sets MATCH_MAE and returns
+# are its targets); the last grab lands in $1 (PNG). Sets MATCH_MAE and returns
 # xmatch's status: 0 matched, 1 time ran out, 3 an avoided picture showed,
 # 4 the program ended. A grab and its comparison happen in one process, so
 # the watch keeps up with the show on a busy machine.

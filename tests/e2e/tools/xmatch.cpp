@@ -4,21 +4,21 @@
 // machine is busy (starting a screenshot and a comparison program per look
 // can take seconds then).
 //
-// Usage: xmatch X Y W H SECONDS SAVE.ppm [--pid PID] SPEC...
+// Usage: xmatch X Y W H SECONDS SAVE.ppm [--pid PID] TARGET...
 //   X Y W H   the area of the root window (the show's window)
 //   SECONDS   how long to watch
 //   SAVE.ppm  the last grab is written here (binary PPM)
 //   --pid     stop (status 4) once this process has ended
-//   SPEC      want:REF.ppm:GEOMETRY:LIMIT[:even]  the area matches when the
+//   TARGET      want:REF.ppm:GEOMETRY:LIMIT[:even]  the area matches when the
 //                 mean absolute difference (0..1, over R, G and B, as
 //                 ImageMagick's MAE) in GEOMETRY (WxH+X+Y) is below LIMIT;
 //                 with "even" the grab's brightness there is first scaled to
 //                 the reference's (a grab under half of it never matches)
 //             avoid:REF.ppm:GEOMETRY:LIMIT  fail (status 3) when this matches
-// Prints the last difference of the first want spec ("dark" where the grab
-// was too dark to even out), then for status 3 the avoided spec's number.
-// Exit status: 0 every want spec matched, 1 time ran out, 2 bad usage or no
-// display, 3 an avoid spec matched, 4 the process ended.
+// Prints the last difference of the first want target ("dark" where the grab
+// was too dark to even out), then for status 3 the avoided target's number.
+// Exit status: 0 every want target matched, 1 time ran out, 2 bad usage or no
+// display, 3 an avoid target matched, 4 the process ended.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -44,7 +44,7 @@ struct Region {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-struct Spec {
+struct Target {
     bool avoid = false;
     bool even = false;
     Picture ref;
@@ -124,7 +124,7 @@ double meanLuma(const Picture& p, const Region& r) {
 }
 
 // Mean absolute difference (0..1) in the region, the grab scaled by gain; -1 too dark.
-double difference(const Picture& shot, const Spec& s) {
+double difference(const Picture& shot, const Target& s) {
     double gain = 1;
     if (s.even) {
         const double a = meanLuma(shot, s.region), b = meanLuma(s.ref, s.region);
@@ -149,14 +149,14 @@ double difference(const Picture& shot, const Spec& s) {
 
 int main(int argc, char** argv) {
     if (argc < 8) {
-        std::fprintf(stderr, "usage: xmatch X Y W H SECONDS SAVE.ppm [--pid PID] SPEC...\n");
+        std::fprintf(stderr, "usage: xmatch X Y W H SECONDS SAVE.ppm [--pid PID] TARGET...\n");
         return 2;
     }
     const int x = std::atoi(argv[1]), y = std::atoi(argv[2]), w = std::atoi(argv[3]), h = std::atoi(argv[4]);
     const double limit = std::atof(argv[5]);
     const char* save = argv[6];
     long pid = 0;
-    std::vector<Spec> specs;
+    std::vector<Target> targets;
     for (int a = 7; a < argc; ++a) {
         std::string arg = argv[a];
         if (arg == "--pid" && a + 1 < argc) {
@@ -170,9 +170,9 @@ int main(int argc, char** argv) {
             start = colon + 1;
         }
         f.push_back(arg.substr(start));
-        Spec s;
+        Target s;
         if (f.size() < 4 || (f[0] != "want" && f[0] != "avoid") || !parseRegion(f[2], s.region)) {
-            std::fprintf(stderr, "xmatch: bad spec '%s'\n", argv[a]);
+            std::fprintf(stderr, "xmatch: bad target '%s'\n", argv[a]);
             return 2;
         }
         s.avoid = f[0] == "avoid";
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "xmatch: region %s is outside the %dx%d area\n", f[2].c_str(), w, h);
             return 2;
         }
-        specs.push_back(std::move(s));
+        targets.push_back(std::move(s));
     }
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
@@ -204,10 +204,10 @@ int main(int argc, char** argv) {
         }
         bool all = true, firstWant = true;
         int avoided = 0;
-        for (size_t i = 0; i < specs.size(); ++i) {
-            const double v = difference(shot, specs[i]);
-            const bool match = v >= 0 && v < specs[i].limit;
-            if (specs[i].avoid) {
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const double v = difference(shot, targets[i]);
+            const bool match = v >= 0 && v < targets[i].limit;
+            if (targets[i].avoid) {
                 if (match && !avoided) avoided = static_cast<int>(i) + 1;
             } else {
                 if (firstWant) {
