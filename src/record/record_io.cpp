@@ -2,39 +2,9 @@
 
 #include <cmath>
 
+#include "core/events.h"
+
 namespace {
-
-SDL_Event keyEvent(Uint8 type, SDLKey key) {
-    SDL_Event e{};
-    e.type = type;
-    e.key.type = type;
-    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = key;
-    return e;
-}
-
-SDL_Event buttonEvent(Uint8 type, int button, int x, int y) {
-    SDL_Event e{};
-    e.type = type;
-    e.button.type = type;
-    e.button.button = static_cast<Uint8>(button);
-    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
-    return e;
-}
-
-SDL_Event motionEvent(int x, int y, int dx, int dy, Uint8 buttons) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.type = SDL_MOUSEMOTION;
-    e.motion.state = buttons;
-    e.motion.x = static_cast<Uint16>(x);
-    e.motion.y = static_cast<Uint16>(y);
-    e.motion.xrel = static_cast<Sint16>(dx);
-    e.motion.yrel = static_cast<Sint16>(dy);
-    return e;
-}
 
 // Eases in and out: a hand that starts and stops gently.
 double ease(double t) { return t * t * (3 - 2 * t); }
@@ -49,7 +19,7 @@ void RecordIo::advance() {
     advancedAt_ = ticks_;
     auto moveTo = [&](int x, int y) {
         if (x == x_ && y == y_) return;
-        queue_.push_back(motionEvent(x, y, x - x_, y - y_, buttons_));
+        queue_.push_back(makeMotionEvent(x, y, x - x_, y - y_, buttons_));
         x_ = x;
         y_ = y;
     };
@@ -64,10 +34,10 @@ void RecordIo::advance() {
         const TourAction& a = tour_.actions[next_++];
         switch (a.kind) {
             case TourAction::KeyDown:
-                queue_.push_back(keyEvent(SDL_KEYDOWN, a.key));
+                queue_.push_back(makeKeyEvent(true, a.key));
                 break;
             case TourAction::KeyUp:
-                queue_.push_back(keyEvent(SDL_KEYUP, a.key));
+                queue_.push_back(makeKeyEvent(false, a.key));
                 break;
             case TourAction::Move:
                 gliding_ = false;
@@ -84,18 +54,15 @@ void RecordIo::advance() {
                 break;
             case TourAction::ButtonDown:
                 buttons_ |= SDL_BUTTON(a.button);
-                queue_.push_back(buttonEvent(SDL_MOUSEBUTTONDOWN, a.button, x_, y_));
+                queue_.push_back(makeButtonEvent(true, static_cast<Uint8>(a.button), x_, y_));
                 break;
             case TourAction::ButtonUp:
                 buttons_ &= static_cast<Uint8>(~SDL_BUTTON(a.button));
-                queue_.push_back(buttonEvent(SDL_MOUSEBUTTONUP, a.button, x_, y_));
+                queue_.push_back(makeButtonEvent(false, static_cast<Uint8>(a.button), x_, y_));
                 break;
-            case TourAction::Quit: {
-                SDL_Event e{};
-                e.type = SDL_QUIT;
-                queue_.push_back(e);
+            case TourAction::Quit:
+                queue_.push_back(makeQuitEvent());
                 break;
-            }
             case TourAction::Still:
                 break;
         }
@@ -103,9 +70,7 @@ void RecordIo::advance() {
     if (!closeSent_ && ticks_ >= closeAt_) {
         // The tour is over and the show still waits for its viewer.
         closeSent_ = true;
-        SDL_Event e{};
-        e.type = SDL_QUIT;
-        queue_.push_back(e);
+        queue_.push_back(makeQuitEvent());
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <SDL/SDL_opengl.h>
 
+#include "core/events.h"
+
 int ScriptedIo::pollEvent(SDL_Event* event) {
     if (swaps >= maxSwaps) {
         if (event) event->type = SDL_QUIT;
@@ -20,52 +22,23 @@ void ScriptedIo::swapBuffers() {
     if (onSwap) onSwap(*this, swaps);
 }
 
-static SDL_Event keyEvent(Uint8 type, SDLKey key) {
-    SDL_Event e{};
-    e.type = type;
-    e.key.type = type;
-    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = key;
-    return e;
-}
-
-void ScriptedIo::keyDown(SDLKey key) { queue.push_back(keyEvent(SDL_KEYDOWN, key)); }
-void ScriptedIo::keyUp(SDLKey key) { queue.push_back(keyEvent(SDL_KEYUP, key)); }
-
-static SDL_Event buttonEvent(Uint8 type, Uint8 button, int x, int y) {
-    SDL_Event e{};
-    e.type = type;
-    e.button.type = type;
-    e.button.button = button;
-    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
-    return e;
-}
+void ScriptedIo::keyDown(SDLKey key) { queue.push_back(makeKeyEvent(true, key)); }
+void ScriptedIo::keyUp(SDLKey key) { queue.push_back(makeKeyEvent(false, key)); }
 
 void ScriptedIo::mouseButtonDown(Uint8 button, int x, int y) {
     mouseX = x;
     mouseY = y;
-    queue.push_back(buttonEvent(SDL_MOUSEBUTTONDOWN, button, x, y));
+    queue.push_back(makeButtonEvent(true, button, x, y));
 }
 
 void ScriptedIo::mouseButtonUp(Uint8 button, int x, int y) {
-    queue.push_back(buttonEvent(SDL_MOUSEBUTTONUP, button, x, y));
+    queue.push_back(makeButtonEvent(false, button, x, y));
 }
 
 void ScriptedIo::mouseMotion(int x, int y) {
     mouseX = x;
     mouseY = y;
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.type = SDL_MOUSEMOTION;
-    e.motion.x = static_cast<Uint16>(x);
-    e.motion.y = static_cast<Uint16>(y);
-    queue.push_back(e);
+    queue.push_back(makeMotionEvent(x, y, 0, 0, 0));
 }
 
-void ScriptedIo::quit() {
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    queue.push_back(e);
-}
+void ScriptedIo::quit() { queue.push_back(makeQuitEvent()); }
