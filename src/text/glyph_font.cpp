@@ -50,16 +50,22 @@ SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b) {
 
 namespace {
 
-unsigned int canvasToTexture(SDL_Surface* canvas) {
+// A new texture, bound, linearly filtered with the given wrap, holding
+// width x height RGBA pixels.
+GLuint makeLinearTexture(GLint wrap, int width, int height, const void* pixels) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, canvas->w, canvas->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, canvas->pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     return name;
+}
+
+unsigned int canvasToTexture(SDL_Surface* canvas) {
+    return makeLinearTexture(GL_REPEAT, canvas->w, canvas->h, canvas->pixels);
 }
 
 }  // namespace
@@ -259,18 +265,9 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     if (!atlasTexture) {
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         // Transparent key colour, like the padding of a glyph's own texture.
         std::vector<Uint32> clear(static_cast<size_t>(kGlyphAtlasWidth) * kGlyphAtlasHeight, 0x00FFFFFFu);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kGlyphAtlasWidth, kGlyphAtlasHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     clear.data());
-        atlasTexture = name;
+        atlasTexture = makeLinearTexture(GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data());
     }
 
     // The cell: the picture, ringed by the texels the glyph's own texture
