@@ -85,6 +85,13 @@ void setVideoMode(const char* caption, int width, int height, bool fullscreen) {
     const int depth = info->vfmt ? info->vfmt->BitsPerPixel : 0;
     Uint32 flags = SDL_OPENGL;
     if (fullscreen) flags |= SDL_FULLSCREEN;
+#ifndef __EMSCRIPTEN__
+    // A stencil buffer spares the slide wipe much of its work; the wipe does
+    // without where there is none.
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    if (!SDL_SetVideoMode(width, height, depth, flags)) SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    else return;
+#endif
     if (!SDL_SetVideoMode(width, height, depth, flags)) {
         SAY("Couldn't set video mode: %s\n", SDL_GetError());
         // Without a window and GL context there is nothing to show and every

@@ -186,9 +186,15 @@ bool ScrollerPhase::running() const { return active && !flags_.quitRequested; }
 
 void ScrollerPhase::frame() {
     // The opaque background covers every pixel: nothing needs clearing first.
+    // Its upper half is drawn again over the text, so here only the lower half
+    // is drawn: the whole quad cut by the scissor, so that every pixel gets
+    // what the whole quad gives it.
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 800, 300);
     drawOpaqueFullscreenQuad();
+    glDisable(GL_SCISSOR_TEST);
     if (!drawScroller()) active = false;
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);

@@ -99,50 +99,29 @@ WipeHole wipeHole(const TransitionShape& shape) {
 
 namespace {
 
-// Draws the bound full-screen picture in window rows and columns [x0, x1) x
-// [y0, y1) of the 800 x 600 screen (y downwards), if that is not empty.
-void drawFullscreenPart(int x0, int y0, int x1, int y1) {
+// Sets the scissor to window rows and columns [x0, x1) x [y0, y1) of the
+// 800 x 600 screen (y downwards); false if that is empty.
+bool scissorTo(int x0, int y0, int x1, int y1) {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     x1 = std::min(x1, 800);
     y1 = std::min(y1, 600);
-    if (x0 >= x1 || y0 >= y1) return;
+    if (x0 >= x1 || y0 >= y1) return false;
     glScissor(x0, 600 - y1, x1 - x0, y1 - y0);
-    drawFullscreenQuad();
+    return true;
 }
 
-}  // namespace
+// Calls draw() once for each of the four rectangles that together make the
+// screen outside the hole, with the scissor set to it.
+template <class Draw>
+void drawAroundHole(const WipeHole& hole, Draw draw) {
+    if (scissorTo(0, 0, 800, hole.y0)) draw();
+    if (scissorTo(0, hole.y1, 800, 600)) draw();
+    if (scissorTo(0, hole.y0, hole.x0, hole.y1)) draw();
+    if (scissorTo(hole.x1, hole.y0, 800, hole.y1)) draw();
+}
 
-void SlideTransition::drawFrame(bool centred) {
-    const TransitionShape shape = transitionShape(remaining, duration, centreJitter, centred);
-
-    // The picture being left covers the whole screen but the part the disc
-    // is sure to cover. It is opaque: no blending is needed. The whole quad is
-    // drawn each time, cut by the scissor, so every pixel gets exactly what the
-    // whole quad would give it.
-    glBindTexture(GL_TEXTURE_2D, fromTexture);
-    glColor3f(1, 1, 1);
-    glDisable(GL_BLEND);
-    const WipeHole hole = wipeHole(shape);
-    if (hole.x0 >= hole.x1 || hole.y0 >= hole.y1) {
-        drawFullscreenQuad();
-    } else {
-        glEnable(GL_SCISSOR_TEST);
-        drawFullscreenPart(0, 0, 800, hole.y0);
-        drawFullscreenPart(0, hole.y1, 800, 600);
-        drawFullscreenPart(0, hole.y0, hole.x0, hole.y1);
-        drawFullscreenPart(hole.x1, hole.y0, 800, hole.y1);
-        glDisable(GL_SCISSOR_TEST);
-    }
-
-    // The new picture shows inside the wavy disc, textured by screen position
-    // so it lines up with its own full-screen quad.
-    Vector3 outline[kTransitionMaxVertices];
-    const int n = transitionOutline(shape, outline);
-
-    glColor3f(1, 1, 1);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, toTexture);
+void drawOutline(const Vector3* outline, int n) {
     glBegin(GL_POLYGON);
     for (int i = 0; i < n; ++i) {
         const Vector3& p = outline[i];
@@ -150,4 +129,90 @@ void SlideTransition::drawFrame(bool centred) {
         glVertex3f(p.x, p.y, 0);
     }
     glEnd();
+}
+
+}  // namespace
+
+namespace {
+
+// The stencil value that marks this frame's disc. Each frame takes the next
+// one, so what earlier frames left never counts; the buffer is cleared when
+// the values come round again (and so before the first use).
+GLint nextStencilMark() {
+    static GLint mark = 0;
+    if (++mark > 255) mark = 1;
+    if (mark == 1) {
+        glClearStencil(0);
+        glClear(GL_STENCIL_BUFFER_BIT);
+    }
+    return mark;
+}
+
+bool hasStencil() {
+    GLint bits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &bits);
+    return bits >= 8;
+}
+
+}  // namespace
+
+void SlideTransition::drawFrame(bool centred) {
+    const TransitionShape shape = transitionShape(remaining, duration, centreJitter, centred);
+    Vector3 outline[kTransitionMaxVertices];
+    const int n = transitionOutline(shape, outline);
+    const WipeHole hole = wipeHole(shape);
+    const bool hasHole = hole.x0 < hole.x1 && hole.y0 < hole.y1;
+    // Everywhere outside the hole, or everywhere when there is none.
+    const auto aroundHole = [&](auto draw) {
+        if (hasHole)
+            drawAroundHole(hole, draw);
+        else
+            draw();
+    };
+
+    // Both pictures are opaque: no blending is needed. The new picture shows
+    // inside the wavy disc, textured by screen position so that it lines up
+    // with its own full-screen quad.
+    glColor3f(1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    if (hasHole) glEnable(GL_SCISSOR_TEST);
+    if (useStencil && hasStencil()) {
+        // The disc's long thin triangles cost most where they overlap most, so
+        // they only mark the stencil, and each picture is shaded once, where
+        // it shows, by its own full-screen quad.
+        const GLint mark = nextStencilMark();
+        glEnable(GL_STENCIL_TEST);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glDisable(GL_TEXTURE_2D);
+        glStencilFunc(GL_ALWAYS, mark, 0xff);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        aroundHole([&] { drawOutline(outline, n); });
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glEnable(GL_TEXTURE_2D);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        glStencilFunc(GL_NOTEQUAL, mark, 0xff);
+        glBindTexture(GL_TEXTURE_2D, fromTexture);
+        aroundHole([] { drawFullscreenQuad(); });
+        glStencilFunc(GL_EQUAL, mark, 0xff);
+        glBindTexture(GL_TEXTURE_2D, toTexture);
+        aroundHole([] { drawFullscreenQuad(); });
+        glDisable(GL_STENCIL_TEST);
+    } else {
+        // The picture being left, then the disc over it. The whole quad and
+        // the whole outline are drawn each time, cut by the scissor, so every
+        // pixel gets what they would give it.
+        glBindTexture(GL_TEXTURE_2D, fromTexture);
+        aroundHole([] { drawFullscreenQuad(); });
+        glBindTexture(GL_TEXTURE_2D, toTexture);
+        aroundHole([&] { drawOutline(outline, n); });
+    }
+    if (hasHole) {
+        // The disc is sure to cover the hole: there the new picture's own
+        // quad, which gives the same picture as the disc, is all there is.
+        glBindTexture(GL_TEXTURE_2D, toTexture);
+        scissorTo(hole.x0, hole.y0, hole.x1, hole.y1);
+        drawFullscreenQuad();
+        glDisable(GL_SCISSOR_TEST);
+    }
 }

@@ -10,6 +10,9 @@ public:
     unsigned int fromTexture = 0;
     unsigned int toTexture = 0;
     float centreJitter = 0;    // in [0, 9.999], places the centre of draw()
+    // Whether a frame may mark the disc in the stencil buffer, where there is
+    // one, and shade each picture only where it shows.
+    bool useStencil = true;
 
     void start(float duration, unsigned int from, unsigned int to);
     // The slideshow variant: random centre on the diagonal, 250 vertices.

@@ -105,7 +105,10 @@ bool drawScroller() {
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
 
-    // The text lines that can show between y = 300 and 600.
+    // The text lines that can show between y = 300 and 600, drawn only there:
+    // above, the picture covers them.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 800, 300);
     const LineWindow window = scrollLineWindow(scrollPosition);
     for (int i = window.first; i < window.last; ++i) {
         glPushMatrix();
@@ -113,6 +116,7 @@ bool drawScroller() {
         if (glyphFont) glyphFont->drawText(scrollLines[i].c_str(), kTextLeft, y);
         glPopMatrix();
     }
+    glDisable(GL_SCISSOR_TEST);
 
     // The upper half of the background again, opaque, over the text; the
     // texture coordinates are y / 600 so it lands pixel for pixel on the

@@ -398,9 +398,10 @@ protected:
     }
 
     // Runs `warm` frames of the show, then draws two more frames the show's way
-    // and, from the same state, the reference's way, and compares the second.
+    // and, from the same state, the reference's way, and compares the second:
+    // no channel of any pixel may differ by more than `tolerance`.
     template <class Phase>
-    void compare(Phase& phase, int warm, const char* what) {
+    void compare(Phase& phase, int warm, const char* what, int tolerance = 0) {
         SCOPED_TRACE(what);
         for (int i = 0; i < warm; ++i) phase.frame();
         const ShowState state = take();
@@ -422,12 +423,12 @@ protected:
         int worst = 0, firstX = -1, firstY = -1;
         for (size_t i = 0; i < shown.size(); ++i) {
             const int d = std::abs(shown[i] - expected[i]);
-            if (d == 0) continue;
+            worst = std::max(worst, d);
+            if (d <= tolerance) continue;
             if (differing++ == 0) {
                 firstX = static_cast<int>(i / 3 % 800);
                 firstY = 599 - static_cast<int>(i / 3 / 800);
             }
-            worst = std::max(worst, d);
         }
         EXPECT_EQ(differing, 0u) << "worst difference " << worst << ", first at (" << firstX << ", " << firstY << ")";
         // The frame showed something: not a blank or single-coloured screen.
@@ -449,20 +450,31 @@ TEST_F(Sameness, IntroCardsWithGlowsAndTrail) {
     }
 }
 
+// Inside the wipe's disc the new picture now comes from its own full-screen
+// quad rather than from the disc's triangles, each of which interpolates the
+// same screen-position texture coordinates with its own rounding: a channel
+// may differ by a step or two there. Which pixels show which picture may not.
+constexpr int kWipeRounding = 2;
+
 TEST_F(Sameness, SlidesAtRestAndThroughoutTheirWipes) {
     SlideshowPhase slideshow(flags);
     slideshow.setUp();
     compare(slideshow, 12, "first slide at rest");
     // Forwards and back, from the first moments of a wipe to its end, where
-    // the disc covers the whole screen.
-    for (int step = 0; step < 2; ++step) {
-        io.keyDown(step == 0 ? SDLK_RIGHT : SDLK_LEFT);
+    // the disc covers the whole screen; forwards again without the stencil
+    // buffer, as where there is none.
+    for (int step = 0; step < 3; ++step) {
+        slideTransition->useStencil = step < 2;
+        io.keyDown(step == 1 ? SDLK_LEFT : SDLK_RIGHT);
         slideshow.frame();
-        for (int frames : {3, 20, 30, 40, 20}) compare(slideshow, frames, "during a wipe");
+        for (int frames : {3, 20, 30, 40, 20})
+            compare(slideshow, frames, step < 2 ? "during a wipe" : "during a wipe, without the stencil",
+                    kWipeRounding);
     }
+    slideTransition->useStencil = true;
     io.keyDown(SDLK_RIGHT);
     slideshow.frame();
-    compare(slideshow, 200, "second slide at rest");
+    compare(slideshow, 200, "third slide at rest");
 }
 
 TEST_F(Sameness, ScrollerTextBandsAndSprites) {
@@ -479,6 +491,9 @@ TEST_F(Sameness, OutroCardsAndTheirWipe) {
     outro.setUp();
     for (float clock : {0.4f, 3.0f, 4.6f, 4.9f, 5.3f, 5.58f, 6.6f}) {
         if (clock > outro.clock) outro.clock = clock;
-        compare(outro, 3, ("Outro at " + std::to_string(clock) + " s").c_str());
+        // The wipe starts at 4.55 s and runs on its own clock, which the
+        // jumps here do not move.
+        const bool wiping = clock > 4.55f;
+        compare(outro, 3, ("Outro at " + std::to_string(clock) + " s").c_str(), wiping ? kWipeRounding : 0);
     }
 }
