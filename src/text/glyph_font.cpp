@@ -142,6 +142,31 @@ void popGlyphState(const SavedGlyphState& saved) {
     if (!saved.blend) glDisable(GL_BLEND);
 }
 
+// Where the glyph's picture (the top left w x h of its canvas) has any
+// alpha, with a pixel of margin.
+void findInk(GlyphEntry& entry, SDL_Surface* canvas, int w, int h) {
+    int x0 = w, y0 = h, x1 = 0, y1 = 0;
+    for (int y = 0; y < h; ++y) {
+        const Uint32* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(canvas->pixels) + y * canvas->pitch);
+        for (int x = 0; x < w; ++x) {
+            if (!(row[x] & canvas->format->Amask)) continue;
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x + 1);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y + 1);
+        }
+    }
+    if (x0 >= x1) {
+        entry.inkX0 = entry.inkY0 = entry.inkX1 = entry.inkY1 = 0;
+        return;
+    }
+    entry.inkX0 = std::max(x0 - 1, 0);
+    entry.inkY0 = std::max(y0 - 1, 0);
+    entry.inkX1 = std::min(x1 + 1, w);
+    entry.inkY1 = std::min(y1 + 1, h);
+}
+
 // One glyph's quad as the two triangles of a strip over its rectangle.
 void glyphTriangles(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1) {
     glTexCoord2f(s0, t0);
@@ -239,6 +264,7 @@ void GlyphFont::makeGlyph(char ch) {
     entry.t1 = static_cast<float>(h) / static_cast<float>(nextPowerOfTwo(h));
     SDL_Surface* canvas = keyedCanvas(converted, 255, 255, 255);
     if (!canvas) return;
+    findInk(entry, canvas, w, h);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     entry.texture = canvasToTexture(canvas);
@@ -309,18 +335,27 @@ void GlyphFont::drawText(const char* text, int x, int y) {
         // A glyph that could not be rendered has no picture to draw; the pen
         // still moves by its advance, so the string keeps the layout that
         // measureText reports for it.
-        if (entry.surface && entry.texture) {
-            const float x0 = static_cast<float>(x);
-            const float x1 = static_cast<float>(x + entry.surface->w);
-            const float y0 = static_cast<float>(y);
-            const float y1 = static_cast<float>(y + entry.surface->h);
+        // Only the part with ink is drawn: around it the picture is
+        // transparent, and its pixels are sampled at texel centres (the
+        // glyph lies on whole pixels, its texture sizes are powers of two),
+        // so the part's texture coordinates are exact and it gives every
+        // pixel what the whole picture would.
+        if (entry.surface && entry.texture && entry.inkX0 < entry.inkX1) {
+            const float x0 = static_cast<float>(x + entry.inkX0);
+            const float x1 = static_cast<float>(x + entry.inkX1);
+            const float y0 = static_cast<float>(y + entry.inkY0);
+            const float y1 = static_cast<float>(y + entry.inkY1);
+            const float texW = static_cast<float>(nextPowerOfTwo(entry.surface->w));
+            const float texH = static_cast<float>(nextPowerOfTwo(entry.surface->h));
             if (entry.inAtlas) {
                 if (!batching) {
                     glBindTexture(GL_TEXTURE_2D, atlasTexture);
                     glBegin(GL_TRIANGLES);
                     batching = true;
                 }
-                glyphTriangles(x0, y0, x1, y1, entry.atlasS0, entry.atlasT0, entry.atlasS1, entry.atlasT1);
+                const float perS = 1.0f / kGlyphAtlasWidth, perT = 1.0f / kGlyphAtlasHeight;
+                glyphTriangles(x0, y0, x1, y1, entry.atlasS0 + entry.inkX0 * perS, entry.atlasT0 + entry.inkY0 * perT,
+                               entry.atlasS0 + entry.inkX1 * perS, entry.atlasT0 + entry.inkY1 * perT);
             } else {
                 if (batching) {
                     glEnd();
@@ -328,7 +363,8 @@ void GlyphFont::drawText(const char* text, int x, int y) {
                 }
                 glBindTexture(GL_TEXTURE_2D, entry.texture);
                 glBegin(GL_TRIANGLES);
-                glyphTriangles(x0, y0, x1, y1, entry.s0, entry.t0, entry.s1, entry.t1);
+                glyphTriangles(x0, y0, x1, y1, entry.inkX0 / texW, entry.inkY0 / texH, entry.inkX1 / texW,
+                               entry.inkY1 / texH);
                 glEnd();
             }
         }

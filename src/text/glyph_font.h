@@ -14,6 +14,10 @@ struct GlyphEntry {
     // Where the picture sits in the atlas; false if it did not fit there.
     bool inAtlas = false;
     float atlasS0 = 0, atlasT0 = 0, atlasS1 = 0, atlasT1 = 0;
+    // The part of the picture, in its pixels, outside which it is wholly
+    // transparent, with a pixel to spare on each side; empty (inkX0 == inkX1)
+    // when it has no ink at all. Only this part is drawn.
+    int inkX0 = 0, inkY0 = 0, inkX1 = 0, inkY1 = 0;
 };
 
 // The atlas is this size; each glyph's cell is its picture with a one-texel
