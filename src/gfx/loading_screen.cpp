@@ -26,7 +26,9 @@ void drawLoadingScreen(float progress) {
     if (observer) observer(progress, frame);
 
     glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The stencil too: where depth and stencil share a buffer, clearing both
+    // is a plain fill, and what the stencil holds matters only within a wipe.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glLoadIdentity();
     glColor3f(1, 1, 1);
     // Without a table or with the atlas missing both panels come out plain white.
