@@ -142,8 +142,12 @@ GLint nextStencilMark() {
     static GLint mark = 0;
     if (++mark > 255) mark = 1;
     if (mark == 1) {
+        // All of it: a mark left anywhere would count when its value comes again.
+        const GLboolean scissored = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
         glClearStencil(0);
         glClear(GL_STENCIL_BUFFER_BIT);
+        if (scissored) glEnable(GL_SCISSOR_TEST);
     }
     return mark;
 }
