@@ -8,6 +8,9 @@
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
 #include <GL/glu.h>
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+#include <X11/Xlib.h>
+#endif
 
 // Every diagnostic is flushed at once so that no line is lost if the process
 // ends abnormally right after it.
@@ -22,6 +25,18 @@ bool videoDriverShowsNothing(const char* driver, const char* requested) {
     if (!driver) return false;
     return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
+
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+namespace {
+// Xlib's own handler for a lost X connection exits through the atexit
+// handlers, and SDL's, talking to the lost display, then waits for ever
+// (and no SIGTERM ends it). Say so and leave at once instead.
+int displayLost(Display*) {
+    SAY("Lost the display: the X server went away\n");
+    std::_Exit(1);
+}
+}  // namespace
+#endif
 
 bool iconFits(int width, int height) {
     return width > 0 && height > 0 && width <= kMaxIconSize && height <= kMaxIconSize;
@@ -45,6 +60,9 @@ void initWindow(const char* caption, int width, int height, bool fullscreen) {
             "xvfb-run), or SDL_VIDEODRIVER to the video driver to use\n");
         std::exit(1);
     }
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+    if (std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(displayLost);
+#endif
 
     // A picture much larger than a window icon would overflow the window
     // property it is sent in, which the X server refuses.

@@ -129,4 +129,19 @@ kill -0 "$SHOW_PID" 2>/dev/null || fail "scroller: the closing cards ended on th
 pressed=$(now)
 close_window
 cut_short scroller "a close request"
+
+# --- The display goes away mid-show (the X server ends, the session is
+# closed): the program ends at once with its line and status 1, rather than
+# waiting for ever on the lost connection.
+start_show "$E2E_REPO" display-lost
+answer n
+wait_window
+wait_intro
+kill "$XVFB_PID"
+lost=$(now)
+wait_exit 30
+[ "$SHOW_RC" = 1 ] || fail "display lost: exit status $SHOW_RC, expected 1"
+grep -qx "Lost the display: the X server went away" "$SHOW_OUT" ||
+    fail "display lost: no line saying so; the program said: $(tail -3 "$SHOW_OUT")"
+note "display lost: exit 1 $(elapsed "$lost" "$(now)") s after the X server ended"
 exit 0
