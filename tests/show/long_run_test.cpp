@@ -16,8 +16,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <functional>
+#include <new>
+#include <optional>
 
 #include "audio/music_player.h"
 #include "particles/particle_system.h"
@@ -29,6 +30,7 @@
 #include "slides/transition.h"
 #include "support/gl_context.h"
 #include "support/scripted_io.h"
+#include "support/show_objects.h"
 #include "text/glyph_font.h"
 #include "text/scroll_text.h"
 #include "text/scroller.h"
@@ -118,10 +120,7 @@ TEST(LongRun, AnHourOfTrailAndClicksKeepsTheSparkCountBounded) {
     // 130 ms frames (a slow machine): a batch of sparks every frame, and every
     // frame's work is the real slideshow frame.
     io.workMsPerFrame = 130;
-    textures = new int[kTextureSlots]();
-    frameTimer = new FrameTimer();
-    slideTransition = new SlideTransition();
-    particleSystem = new ParticleSystem();
+    ShowObjects objects;
     mouseX = 300;
     mouseY = 200;
     trailBurst = 0;
@@ -179,15 +178,6 @@ TEST(LongRun, AnHourOfTrailAndClicksKeepsTheSparkCountBounded) {
         EXPECT_LT(residentAtEnd - residentAtTenMinutes, 16 * 1024);  // kB; the driver's own pools vary
         EXPECT_LT(heapAtEnd - heapAtTenMinutes, 64 * 1024);
     }
-
-    delete particleSystem;
-    particleSystem = nullptr;
-    delete slideTransition;
-    slideTransition = nullptr;
-    delete frameTimer;
-    frameTimer = nullptr;
-    delete[] textures;
-    textures = nullptr;
 }
 
 // ------------------------------------------------------------------ floods
@@ -201,15 +191,13 @@ protected:
     ScriptedIo io;
     ScopedIo scoped{&io};
     ShowFlags flags;
+    std::optional<ShowObjects> objects;
     GlyphFont* font = nullptr;
 
     void SetUp() override {
         ensureGlWindow();
         resetGlFrame();
-        textures = new int[kTextureSlots]();
-        frameTimer = new FrameTimer();
-        slideTransition = new SlideTransition();
-        particleSystem = new ParticleSystem();
+        objects.emplace();
         initAmbientGlows();
         font = new GlyphFont(MIJOTINE_DATA_DIR "/font.ttf", 32, 0, 0, 0, 0);
         glyphFont = font;
@@ -226,14 +214,7 @@ protected:
         glyphFont = nullptr;
         delete font;
         for (auto& line : scrollLines) line.clear();
-        delete particleSystem;
-        particleSystem = nullptr;
-        delete slideTransition;
-        slideTransition = nullptr;
-        delete frameTimer;
-        frameTimer = nullptr;
-        delete[] textures;
-        textures = nullptr;
+        objects.reset();
     }
 
     // Ten thousand events of every kind but the phase-ending ones: the

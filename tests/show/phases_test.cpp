@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "audio/music_player.h"
 #include "gfx/textures.h"
@@ -15,6 +16,7 @@
 #include "slides/transition.h"
 #include "support/gl_context.h"
 #include "support/scripted_io.h"
+#include "support/show_objects.h"
 
 namespace {
 
@@ -23,16 +25,14 @@ protected:
     ScriptedIo io;
     ScopedIo scoped{&io};
     ShowFlags flags;
+    std::optional<ShowObjects> objects;
 
     void SetUp() override {
         ensureGlWindow();
         resetGlFrame();
-        textures = new int[kTextureSlots]();
+        objects.emplace();
         // Distinct names per slot, so that a transition tells which slides it joins.
         for (int s = 0; s < kTextureSlots; ++s) textures[s] = 1000 + s;
-        frameTimer = new FrameTimer();
-        slideTransition = new SlideTransition();
-        particleSystem = new ParticleSystem();
         initAmbientGlows();
         mouseX = 400;
         mouseY = 400;
@@ -42,16 +42,7 @@ protected:
         scrollPosition = -12000.0f;
     }
 
-    void TearDown() override {
-        delete particleSystem;
-        particleSystem = nullptr;
-        delete slideTransition;
-        slideTransition = nullptr;
-        delete frameTimer;
-        frameTimer = nullptr;
-        delete[] textures;
-        textures = nullptr;
-    }
+    void TearDown() override { objects.reset(); }
 
     // Runs frames of a phase until it ends or the limit is reached.
     template <class Phase>

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@
 #include "slides/transition.h"
 #include "support/gl_context.h"
 #include "support/scripted_io.h"
+#include "support/show_objects.h"
 #include "text/glyph_font.h"
 #include "text/scroll_text.h"
 #include "text/scroller.h"
@@ -299,6 +301,7 @@ protected:
     ScriptedIo io;
     ScopedIo scoped{&io};
     ShowFlags flags;
+    std::optional<ShowObjects> objects;
     std::vector<int> ours, theirs;
 
     void SetUp() override {
@@ -307,10 +310,8 @@ protected:
         resetGlFrame();
         ours = loadTable([](const std::string& p) { return loadTexture(p.c_str()); });
         theirs = loadTable(oldLoadTexture);
+        objects.emplace();
         textures = ours.data();
-        frameTimer = new FrameTimer();
-        slideTransition = new SlideTransition();
-        particleSystem = new ParticleSystem();
         musicPlayer = new MusicPlayer();
         musicPlayer->loadFailed = true;
         std::srand(7);
@@ -334,15 +335,9 @@ protected:
                 GLuint n = static_cast<GLuint>(t);
                 if (n) glDeleteTextures(1, &n);
             }
-        textures = nullptr;
         delete musicPlayer;
         musicPlayer = nullptr;
-        delete particleSystem;
-        particleSystem = nullptr;
-        delete slideTransition;
-        slideTransition = nullptr;
-        delete frameTimer;
-        frameTimer = nullptr;
+        objects.reset();
     }
 
     static std::string currentDirectory() {
