@@ -115,12 +115,7 @@ start_show "$E2E_REPO" scroller
 answer n
 wait_window
 wait_intro
-press Escape
-wait_match "$S/scroller-slide.png" "$S/ref-mij4.png" "$SLIDE_AREA" 0.04 30 ||
-    fail "scroller: Escape in the Intro did not bring the first slide (MAE $MATCH_MAE)"
-press Escape
-wait_match "$S/scroller-kitchen.png" "$S/ref-mij13.png" "$KITCHEN_AREA" 0.04 30 ||
-    fail "scroller: Escape in the Slideshow did not bring the Scroller (MAE $MATCH_MAE)"
+escape_to_scroller scroller-kitchen
 close_window
 closed=$(now)
 wait_outro scroller
