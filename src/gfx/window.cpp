@@ -107,8 +107,8 @@ void setVideoMode(const char* caption, int width, int height, bool fullscreen) {
     // A stencil buffer spares the slide wipe much of its work; the wipe does
     // without where there is none.
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    if (!SDL_SetVideoMode(width, height, depth, flags)) SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-    else return;
+    if (SDL_SetVideoMode(width, height, depth, flags)) return;
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 #endif
     if (!SDL_SetVideoMode(width, height, depth, flags)) {
         SAY("Couldn't set video mode: %s\n", SDL_GetError());

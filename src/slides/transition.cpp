@@ -131,10 +131,6 @@ void drawOutline(const Vector3* outline, int n) {
     glEnd();
 }
 
-}  // namespace
-
-namespace {
-
 // The stencil value that marks this frame's disc. Each frame takes the next
 // one, so what earlier frames left never counts; the buffer is cleared when
 // the values come round again (and so before the first use).
