@@ -191,8 +191,7 @@ void ScrollerPhase::frame() {
     // what the whole quad gives it.
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 800, 300);
+    scissorBelowScrollerCover();
     drawOpaqueFullscreenQuad();
     glDisable(GL_SCISSOR_TEST);
     if (!drawScroller()) active = false;

@@ -345,8 +345,6 @@ void GlyphFont::drawText(const char* text, int x, int y) {
             const float x1 = static_cast<float>(x + entry.inkX1);
             const float y0 = static_cast<float>(y + entry.inkY0);
             const float y1 = static_cast<float>(y + entry.inkY1);
-            const float texW = static_cast<float>(nextPowerOfTwo(entry.surface->w));
-            const float texH = static_cast<float>(nextPowerOfTwo(entry.surface->h));
             if (entry.inAtlas) {
                 if (!batching) {
                     glBindTexture(GL_TEXTURE_2D, atlasTexture);
@@ -361,6 +359,8 @@ void GlyphFont::drawText(const char* text, int x, int y) {
                     glEnd();
                     batching = false;
                 }
+                const float texW = static_cast<float>(nextPowerOfTwo(entry.surface->w));
+                const float texH = static_cast<float>(nextPowerOfTwo(entry.surface->h));
                 glBindTexture(GL_TEXTURE_2D, entry.texture);
                 glBegin(GL_TRIANGLES);
                 glyphTriangles(x0, y0, x1, y1, entry.inkX0 / texW, entry.inkY0 / texH, entry.inkX1 / texW,

@@ -98,6 +98,11 @@ float spriteHalfSize(float position) {
     return static_cast<float>(fsin(static_cast<float>(static_cast<double>(position) * 0.0006)) * 0.16 + 1);
 }
 
+void scissorBelowScrollerCover() {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 800, 300);  // window rows count from the bottom
+}
+
 bool drawScroller() {
     const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
     scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
@@ -107,8 +112,7 @@ bool drawScroller() {
 
     // The text lines that can show between y = 300 and 600, drawn only there:
     // above, the picture covers them.
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 800, 300);
+    scissorBelowScrollerCover();
     const LineWindow window = scrollLineWindow(scrollPosition);
     for (int i = window.first; i < window.last; ++i) {
         glPushMatrix();

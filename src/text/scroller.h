@@ -31,5 +31,9 @@ float spriteBaseAngle(float position);
 // The half-size of every sprite at a scroll position, 0.84 to 1.16.
 float spriteHalfSize(float position);
 
+// Turns the scissor test on, limited to the lower half of the screen: what
+// the Scroller draws above it, the upper half of its picture covers again.
+void scissorBelowScrollerCover();
+
 // Advances the scroll and draws one frame of it; always true.
 bool drawScroller();
