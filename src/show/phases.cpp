@@ -8,6 +8,7 @@
 #include "math/curves.h"
 #include "particles/trail.h"
 #include "show/buttons.h"
+#include "show/prepare.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "core/io.h"
@@ -70,6 +71,9 @@ void IntroPhase::frame() {
     clock += frameTimer->deltaSeconds;
     frameTimer->update();
     shown = introCard(clock);
+    // The card covers every pixel, opaque: beneath it the work that the
+    // first wipe and the Scroller's first frame would pay for is done ahead.
+    prepareAheadStep();
     drawCard(shown.card, shown.brightness);
     drawAmbientGlows(0);
     updateAndDrawTrail();
@@ -114,6 +118,7 @@ void SlideshowPhase::frame() {
     if (slideTransition->advance()) {
         slideTransition->drawFrame(false);
     } else {
+        prepareAheadStep();  // if the Intro was cut short; the slide covers it
         glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
         glColor3f(1, 1, 1);
         drawOpaqueFullscreenQuad();

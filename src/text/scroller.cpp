@@ -106,22 +106,34 @@ void scissorBelowScrollerCover() {
 bool drawScroller() {
     const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
     scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
+    drawScrollerLayers(scrollPosition);
+    return true;
+}
 
+void drawScrollerLayers(float position) {
+    drawScrollerText(position);
+    drawScrollerCover();
+    drawScrollerSprites(position);
+}
+
+void drawScrollerText(float position) {
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
 
     // The text lines that can show between y = 300 and 600, drawn only there:
     // above, the picture covers them.
     scissorBelowScrollerCover();
-    const LineWindow window = scrollLineWindow(scrollPosition);
+    const LineWindow window = scrollLineWindow(position);
     for (int i = window.first; i < window.last; ++i) {
         glPushMatrix();
-        const int y = scrollLineY(i, scrollPosition);
+        const int y = scrollLineY(i, position);
         if (glyphFont) glyphFont->drawText(scrollLines[i].c_str(), kTextLeft, y);
         glPopMatrix();
     }
     glDisable(GL_SCISSOR_TEST);
+}
 
+void drawScrollerCover() {
     // The upper half of the background again, opaque, over the text; the
     // texture coordinates are y / 600 so it lands pixel for pixel on the
     // picture beneath. Opaque, so drawn without blending.
@@ -171,7 +183,9 @@ bool drawScroller() {
     glTexCoord2f(0, 1);
     glVertex2f(0, 600);
     glEnd();
+}
 
+void drawScrollerSprites(float position) {
     // The ring of glowing sprites, in the 3D projection.
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotAtlas));
@@ -186,7 +200,7 @@ bool drawScroller() {
     Vector3 right, up, forward;
     billboardAxes(right, up, forward);
 
-    const float base = spriteBaseAngle(scrollPosition);
+    const float base = spriteBaseAngle(position);
     const Vector3 sphereCentre(0, 8, 11);
     const Vector3 origin(0, 0, 0);
     for (float theta = 0 + base; base + 6.28 > theta; theta = static_cast<float>(theta + 1.75)) {
@@ -194,7 +208,7 @@ bool drawScroller() {
             glPushMatrix();
             const Vector3 p = sphereCentre + sphericalPoint(7, theta, phi);
             glTranslatef(p.x, p.y, p.z);
-            const float h = spriteHalfSize(scrollPosition);
+            const float h = spriteHalfSize(position);
             drawBillboard(origin, right, up, forward, h);
             glPopMatrix();
         }
@@ -203,5 +217,4 @@ bool drawScroller() {
     pushOrtho2D(800, 600);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1, 1, 1);
-    return true;
 }

@@ -37,3 +37,9 @@ void scissorBelowScrollerCover();
 
 // Advances the scroll and draws one frame of it; always true.
 bool drawScroller();
+// Draws every layer of the Scroller at a scroll position, which it leaves as
+// it is: the text, then the cover and its bands over it, then the sprites.
+void drawScrollerLayers(float position);
+void drawScrollerText(float position);
+void drawScrollerCover();
+void drawScrollerSprites(float position);

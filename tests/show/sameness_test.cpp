@@ -30,6 +30,7 @@
 #include "particles/trail.h"
 #include "show/buttons.h"
 #include "show/phases.h"
+#include "show/prepare.h"
 #include "slides/ambient.h"
 #include "slides/overlay.h"
 #include "slides/transition.h"
@@ -392,6 +393,15 @@ protected:
         return px;
     }
 
+    // Every frame of the show covers the whole screen: what was there before
+    // may not show through, nor make two sides agree.
+    static void blankScreen() {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(1, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0, 0, 0, 0);
+    }
+
     // Runs `warm` frames of the show, then draws two more frames the show's way
     // and, from the same state, the reference's way, and compares the second:
     // no channel of any pixel may differ by more than `tolerance`.
@@ -403,12 +413,14 @@ protected:
         const Phase start = phase;
 
         restore(state, ours);
+        blankScreen();
         Phase mine = start;
         mine.frame();
         mine.frame();
         const std::vector<unsigned char> shown = screen();
 
         restore(state, theirs);
+        blankScreen();
         Phase reference = start;
         oldFrame(reference);
         oldFrame(reference);
@@ -443,6 +455,25 @@ TEST_F(Sameness, IntroCardsWithGlowsAndTrail) {
         intro.clock = clock;
         compare(intro, 12, ("Intro at " + std::to_string(clock) + " s").c_str());
     }
+}
+
+// What is drawn ahead of its time, beneath a card or a resting slide, leaves
+// nothing on the screen and nothing in the state the frame goes on with.
+TEST_F(Sameness, WorkDoneAheadLeavesNoTraceUnderCardsOrSlides) {
+    IntroPhase intro(flags);
+    intro.setUp();
+    intro.clock = 3.0f;
+    SlideshowPhase slideshow(flags);
+    slideshow.setUp();
+    // Each of the drawing steps falls in the second, compared frame.
+    for (int step = kPreparationSteps - 3; step < kPreparationSteps; ++step) {
+        const std::string what = "step " + std::to_string(step) + " done ahead";
+        preparationSteps = step - 1;
+        compare(intro, 0, ("Intro, " + what).c_str());
+        preparationSteps = step - 1;
+        compare(slideshow, 0, ("Slideshow, " + what).c_str());
+    }
+    EXPECT_FALSE(prepareAheadStep());
 }
 
 // Inside the wipe's disc the new picture now comes from its own full-screen

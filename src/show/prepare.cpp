@@ -1,0 +1,63 @@
+#include "show/prepare.h"
+
+#include <SDL/SDL_opengl.h>
+
+#include "core/globals.h"
+#include "gfx/textures.h"
+#include "slides/transition.h"
+#include "text/glyph_font.h"
+#include "text/scroller.h"
+
+namespace {
+
+constexpr int kGlyphSteps = 8;
+constexpr char kFirstGlyph = 32, kLastGlyph = 126;
+
+// Draws with the state a part of the show uses, into a one-pixel viewport,
+// which costs next to nothing to fill, and puts back the viewport and the
+// blending switch.
+template <class Draw>
+void rehearse(Draw draw) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const bool blending = glIsEnabled(GL_BLEND);
+    glViewport(viewport[0], viewport[1], 1, 1);
+    draw();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    if (blending)
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
+}
+
+}  // namespace
+
+int preparationSteps = 0;
+
+bool prepareAheadStep() {
+    if (preparationSteps >= kPreparationSteps) return false;
+    const int step = preparationSteps++;
+    if (step < kGlyphSteps) {
+        // Making a glyph writes into the atlas; once the atlas is drawn from
+        // within a frame, every such write has to wait for that drawing.
+        if (!glyphFont) return true;
+        const int perStep = (kLastGlyph - kFirstGlyph) / kGlyphSteps + 1;
+        for (int ch = kFirstGlyph + step * perStep; ch < kFirstGlyph + (step + 1) * perStep && ch <= kLastGlyph; ++ch)
+            glyphFont->makeGlyph(static_cast<char>(ch));
+    } else if (step == kGlyphSteps) {
+        rehearse([] { drawScrollerText(0); });
+    } else if (step == kGlyphSteps + 1) {
+        rehearse([] {
+            drawScrollerCover();
+            drawScrollerSprites(0);
+        });
+    } else if (slideTransition && textures) {
+        // Half-way through a wipe of a slide into itself, on a clock of its own.
+        SlideTransition wipe = *slideTransition;
+        wipe.duration = 2.5f;
+        wipe.remaining = 1.25f;
+        wipe.fromTexture = wipe.toTexture = static_cast<unsigned int>(textures[kSlotFirstSlide]);
+        rehearse([&] { wipe.drawFrame(false); });
+    }
+    return true;
+}
