@@ -4,6 +4,11 @@
 
 bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, float angle, float scale,
                       float z) {
+    return drawTexturedQuadPart(dest, texture, src, src, angle, scale, z);
+}
+
+bool drawTexturedQuadPart(const Rect& dest, unsigned int texture, const Rect& src, const Rect& part, float angle,
+                          float scale, float z) {
     glPushMatrix();
     const int hw = dest.w() / 2;
     const int hh = dest.h() / 2;
@@ -12,25 +17,37 @@ bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, f
     // y points down, so positive angles turn clockwise on screen.
     glRotatef(angle, 0, 0, 1);
 
-    // Source rectangles are always in units of a 512 x 512 texture.
-    const float s0 = static_cast<float>(src.x()) / 512;
-    const float t0 = static_cast<float>(src.y()) / 512;
-    const float s1 = static_cast<float>(src.x() + src.w()) / 512;
-    const float t1 = static_cast<float>(src.y() + src.h()) / 512;
+    // Source rectangles are always in units of a 512 x 512 texture. The part's
+    // edges sit where they fall within the whole quad: for the whole of src
+    // these are its corners, -hw .. hw and -hh .. hh, exactly.
+    const float s0 = static_cast<float>(part.x()) / 512;
+    const float t0 = static_cast<float>(part.y()) / 512;
+    const float s1 = static_cast<float>(part.x() + part.w()) / 512;
+    const float t1 = static_cast<float>(part.y() + part.h()) / 512;
+    const auto across = [](int edge, int from, int size, int half) {
+        if (edge == from) return static_cast<float>(-half);
+        if (edge == from + size || size == 0) return static_cast<float>(half);
+        return static_cast<float>(-half) +
+               static_cast<float>(2 * half) * static_cast<float>(edge - from) / static_cast<float>(size);
+    };
+    const float x0 = across(part.x(), src.x(), src.w(), hw);
+    const float x1 = across(part.x() + part.w(), src.x(), src.w(), hw);
+    const float y0 = across(part.y(), src.y(), src.h(), hh);
+    const float y1 = across(part.y() + part.h(), src.y(), src.h(), hh);
+    const float zf = static_cast<float>(static_cast<int>(z));
 
     glBindTexture(GL_TEXTURE_2D, texture);
     glEnable(GL_TEXTURE_2D);
 
-    const int zi = static_cast<int>(z);
     glBegin(GL_QUADS);
     glTexCoord2f(s1, t0);
-    glVertex3i(hw, -hh, zi);
+    glVertex3f(x1, y0, zf);
     glTexCoord2f(s0, t0);
-    glVertex3i(-hw, -hh, zi);
+    glVertex3f(x0, y0, zf);
     glTexCoord2f(s0, t1);
-    glVertex3i(-hw, hh, zi);
+    glVertex3f(x0, y1, zf);
     glTexCoord2f(s1, t1);
-    glVertex3i(hw, hh, zi);
+    glVertex3f(x1, y1, zf);
     glEnd();
     glPopMatrix();
     return true;

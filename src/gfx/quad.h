@@ -7,6 +7,11 @@
 // by angle degrees and scaled about dest's centre. Always returns true.
 bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, float angle, float scale,
                       float z);
+// The same quad drawn over only `part` of src (in the same units), each
+// point of it where the whole quad puts it: where the rest of the picture is
+// wholly transparent, blending gives every pixel what the whole quad would.
+bool drawTexturedQuadPart(const Rect& dest, unsigned int texture, const Rect& src, const Rect& part, float angle,
+                          float scale, float z);
 
 // Stretches the bound texture over the whole 800 x 600 screen in the current colour.
 void drawFullscreenQuad();

@@ -225,6 +225,7 @@ PreparedPicture preparePicture(const char* path) {
         picture.height = h;
         picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
         picture.clamped = true;
+        if (bpp == 4) picture.ink = inkOf(picture.pixels.data(), w);
     } else {
         // Other sizes are box-filtered to the nearest powers of two.
         std::vector<unsigned char> repacked;
@@ -243,6 +244,48 @@ PreparedPicture preparePicture(const char* path) {
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_FreeSurface(surface);
     return picture;
+}
+
+namespace {
+
+// The ink of every uploaded picture that is not wholly inked, by texture name.
+std::vector<std::pair<unsigned int, Rect>> inks;
+
+void forgetInk(unsigned int texture) {
+    for (size_t i = 0; i < inks.size(); ++i)
+        if (inks[i].first == texture) {
+            inks.erase(inks.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+}
+
+}  // namespace
+
+Rect inkOf(const unsigned char* rgba, int size) {
+    int x0 = size, y0 = size, x1 = 0, y1 = 0;
+    for (int y = 0; y < size; ++y) {
+        const unsigned char* row = rgba + static_cast<size_t>(y) * size * 4;
+        for (int x = 0; x < size; ++x)
+            if (row[x * 4 + 3]) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x + 1);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y + 1);
+            }
+    }
+    if (x0 >= x1) return Rect(0, 0, 0, 0);  // nothing to draw at all
+    x0 = std::max(x0 - 2, 0);
+    y0 = std::max(y0 - 2, 0);
+    x1 = std::min(x1 + 2, size);
+    y1 = std::min(y1 + 2, size);
+    const int unit = 512 / size;
+    return Rect(x0 * unit, y0 * unit, (x1 - x0) * unit, (y1 - y0) * unit);
+}
+
+Rect pictureInk(unsigned int texture) {
+    for (const auto& entry : inks)
+        if (entry.first == texture) return entry.second;
+    return Rect(0, 0, 512, 512);
 }
 
 int uploadPicture(const PreparedPicture& picture) {
@@ -271,6 +314,9 @@ int uploadPicture(const PreparedPicture& picture) {
     glTexImage2D(GL_TEXTURE_2D, 0, 4, picture.width, picture.height, 0, static_cast<GLenum>(picture.format),
                  GL_UNSIGNED_BYTE, picture.pixels.data());
     glPopClientAttrib();
+    forgetInk(name);
+    const Rect& ink = picture.ink;
+    if (ink.x() != 0 || ink.y() != 0 || ink.w() != 512 || ink.h() != 512) inks.emplace_back(name, ink);
     return static_cast<int>(name);
 }
 
@@ -356,6 +402,7 @@ void loadAllTextures(int* table, float progressFrom, float progressTo) {
 void deleteTextures(int* table) {
     for (int i = 0; i < kTextureSlots; ++i) {
         GLuint name = static_cast<GLuint>(table[i]);
+        forgetInk(name);
         glDeleteTextures(1, &name);
     }
 }

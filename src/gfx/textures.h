@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/rect.h"
+
 struct SDL_Surface;
 
 // Texture table slots.
@@ -33,9 +35,18 @@ struct PreparedPicture {
     unsigned int format = 0;  // GL_RGB or GL_RGBA
     bool clamped = false;     // the square sizes used as they are: clamped at the edges
     std::vector<unsigned char> pixels;
+    Rect ink{0, 0, 512, 512};  // what pictureInk gives for it once uploaded
 };
 PreparedPicture preparePicture(const char* path);
 int uploadPicture(const PreparedPicture& picture);
+// The part of an uploaded picture, in the 512 units of a source rectangle,
+// outside which it is wholly transparent and stays so under its linear
+// filter: its texels with any alpha and two more on each side, up to its
+// edges. The whole picture for one without transparency, for one rescaled
+// (whose wrapping brings the far edge in), and for any other texture.
+Rect pictureInk(unsigned int texture);
+// The same from a square picture's tightly packed R, G, B, A pixels.
+Rect inkOf(const unsigned char* rgba, int size);
 // The power of two a picture's side is rescaled to: the highest one at or
 // below n, or the next one up when n is at least one and a half times that.
 int roundToPowerOfTwo(int n);

@@ -44,11 +44,14 @@ void drawSlideOverlay(int k) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1, 1, 1);
 
-    drawTexturedQuad(layout.chef, static_cast<unsigned int>(textures[kSlotChef]), whole, layout.chefAngle, 1, 0);
-    drawTexturedQuad(layout.bubble, static_cast<unsigned int>(textures[kSlotBubble]), whole, 0,
-                     layout.bubbleScale, 0);
+    // Each picture is drawn only over its ink: around it, it is transparent.
+    const auto draw = [&](const Rect& dest, int slot, float angle, float scale) {
+        const unsigned int texture = static_cast<unsigned int>(textures[slot]);
+        drawTexturedQuadPart(dest, texture, whole, pictureInk(texture), angle, scale, 0);
+    };
+    draw(layout.chef, kSlotChef, layout.chefAngle, 1);
+    draw(layout.bubble, kSlotBubble, 0, layout.bubbleScale);
     // Only slides 0..6 have a caption slot; anything else would read past the table.
     if (layout.captionDrawn && k >= 0 && k < 7)
-        drawTexturedQuad(layout.bubble, static_cast<unsigned int>(textures[kSlotFirstCaption + k]), whole,
-                         layout.captionAngle, layout.captionScale, 0);
+        draw(layout.bubble, kSlotFirstCaption + k, layout.captionAngle, layout.captionScale);
 }

@@ -292,3 +292,20 @@ TEST_F(Textures, UnusablePicturesAreRefusedWithOneLine) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &after);
     EXPECT_EQ(after, before);
 }
+
+TEST(PictureInk, KeepsTwoTexelsAroundTheInkUpToTheEdgesInSourceUnits) {
+    constexpr int kSize = 64;  // a 512-unit source rectangle counts 8 units a texel
+    std::vector<unsigned char> rgba(kSize * kSize * 4, 255);
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0;
+    EXPECT_EQ(inkOf(rgba.data(), kSize).w(), 0) << "a wholly transparent picture has nothing to draw";
+
+    auto ink = [&](int x, int y) { rgba[(static_cast<size_t>(y) * kSize + x) * 4 + 3] = 1; };
+    ink(10, 20);
+    ink(30, 63);  // on the bottom edge: the part runs to it
+    const Rect part = inkOf(rgba.data(), kSize);
+    EXPECT_EQ(part.x(), 8 * 8);
+    EXPECT_EQ(part.y(), 18 * 8);
+    EXPECT_EQ(part.w(), (33 - 8) * 8);
+    EXPECT_EQ(part.h(), (64 - 18) * 8);
+    EXPECT_EQ(pictureInk(0).w(), 512) << "no picture: the whole of it";
+}
