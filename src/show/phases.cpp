@@ -191,14 +191,9 @@ bool ScrollerPhase::running() const { return active && !flags_.quitRequested; }
 
 void ScrollerPhase::frame() {
     // The opaque background covers every pixel: nothing needs clearing first.
-    // Its upper half is drawn again over the text, so here only the lower half
-    // is drawn: the whole quad cut by the scissor, so that every pixel gets
-    // what the whole quad gives it.
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    scissorBelowScrollerCover();
     drawOpaqueFullscreenQuad();
-    glDisable(GL_SCISSOR_TEST);
     if (!drawScroller()) active = false;
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);

@@ -48,7 +48,7 @@ bool prepareAheadStep() {
         rehearse([] { drawScrollerText(0); });
     } else if (step == kGlyphSteps + 1) {
         rehearse([] {
-            drawScrollerCover();
+            drawScrollerBands();
             drawScrollerSprites(0);
         });
     } else if (slideTransition && textures) {

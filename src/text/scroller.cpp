@@ -98,11 +98,6 @@ float spriteHalfSize(float position) {
     return static_cast<float>(fsin(static_cast<float>(static_cast<double>(position) * 0.0006)) * 0.16 + 1);
 }
 
-void scissorBelowScrollerCover() {
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 800, 300);  // window rows count from the bottom
-}
-
 bool drawScroller() {
     const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
     scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
@@ -112,7 +107,7 @@ bool drawScroller() {
 
 void drawScrollerLayers(float position) {
     drawScrollerText(position);
-    drawScrollerCover();
+    drawScrollerBands();
     drawScrollerSprites(position);
 }
 
@@ -121,8 +116,9 @@ void drawScrollerText(float position) {
     glColor3f(1, 1, 1);
 
     // The text lines that can show between y = 300 and 600, drawn only there:
-    // above, the picture covers them.
-    scissorBelowScrollerCover();
+    // above, the picture stands over the text window.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 800, 300);  // window rows count from the bottom
     const LineWindow window = scrollLineWindow(position);
     for (int i = window.first; i < window.last; ++i) {
         glPushMatrix();
@@ -133,26 +129,12 @@ void drawScrollerText(float position) {
     glDisable(GL_SCISSOR_TEST);
 }
 
-void drawScrollerCover() {
-    // The upper half of the background again, opaque, over the text; the
-    // texture coordinates are y / 600 so it lands pixel for pixel on the
-    // picture beneath. Opaque, so drawn without blending.
-    glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    glDisable(GL_BLEND);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, 0);
-    glTexCoord2f(1, 0);
-    glVertex2f(800, 0);
-    glTexCoord2f(1, 0.5f);
-    glVertex2f(800, 300);
-    glTexCoord2f(0, 0.5f);
-    glVertex2f(0, 300);
-    glEnd();
-
-    // Two 50-pixel bands of the same picture whose alpha ramps between
-    // covering the text and letting it through. Every vertex names its colour:
+void drawScrollerBands() {
+    // Two 50-pixel bands of the background whose alpha ramps between covering
+    // the text and letting it through; the texture coordinates are y / 600, so
+    // they land pixel for pixel on the picture beneath. Every vertex names its colour:
     // the browser's GL emulation keeps no current colour within a primitive.
+    glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
     glEnable(GL_BLEND);
     glBegin(GL_QUADS);
     glColor4f(1, 1, 1, 1);

@@ -1,5 +1,5 @@
 #pragma once
-// The Scroller screen: the text window, its cover and fade bands, and the
+// The Scroller screen: the text window, its fade bands, and the
 // ring of sprites; everything derived from scrollPosition.
 
 #include <SDL/SDL.h>
@@ -31,15 +31,12 @@ float spriteBaseAngle(float position);
 // The half-size of every sprite at a scroll position, 0.84 to 1.16.
 float spriteHalfSize(float position);
 
-// Turns the scissor test on, limited to the lower half of the screen: what
-// the Scroller draws above it, the upper half of its picture covers again.
-void scissorBelowScrollerCover();
-
 // Advances the scroll and draws one frame of it; always true.
 bool drawScroller();
 // Draws every layer of the Scroller at a scroll position, which it leaves as
-// it is: the text, then the cover and its bands over it, then the sprites.
+// it is: the text in the lower half, then the fade bands over it, then the
+// sprites. The background beneath is the phase's.
 void drawScrollerLayers(float position);
 void drawScrollerText(float position);
-void drawScrollerCover();
+void drawScrollerBands();
 void drawScrollerSprites(float position);
