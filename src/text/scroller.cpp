@@ -101,14 +101,10 @@ float spriteHalfSize(float position) {
 bool drawScroller() {
     const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
     scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
-    drawScrollerLayers(scrollPosition);
-    return true;
-}
-
-void drawScrollerLayers(float position) {
-    drawScrollerText(position);
+    drawScrollerText(scrollPosition);
     drawScrollerBands();
-    drawScrollerSprites(position);
+    drawScrollerSprites(scrollPosition);
+    return true;
 }
 
 void drawScrollerText(float position) {

@@ -33,10 +33,9 @@ float spriteHalfSize(float position);
 
 // Advances the scroll and draws one frame of it; always true.
 bool drawScroller();
-// Draws every layer of the Scroller at a scroll position, which it leaves as
-// it is: the text in the lower half, then the fade bands over it, then the
+// The layers of that frame, in this order, at a scroll position, which they
+// leave as it is: the text in the lower half, the fade bands over it, the
 // sprites. The background beneath is the phase's.
-void drawScrollerLayers(float position);
 void drawScrollerText(float position);
 void drawScrollerBands();
 void drawScrollerSprites(float position);
