@@ -190,12 +190,13 @@ int main(int argc, char** argv) {
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
+    PicturePreparer pictures;
     textures = new int[kTextureSlots]();
     textures[kSlotAtlas] = loadTexture("./data/unpack.jpg");
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);
-    loadAllTextures(textures, 0.1f, 0.75f);
+    loadAllTextures(textures, pictures, 0.1f, 0.75f);
     drawLoadingScreen(0.75f);
     frameTimer = new FrameTimer();
     slideTransition = new SlideTransition();

@@ -1,6 +1,8 @@
 #pragma once
 // Pictures from ./data/ turned into GL textures, and the table of 24 slots.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,26 @@ std::vector<unsigned char> rescaleToRgba(const unsigned char* pixels, int w, int
 // The same into out, which holds outW * outH * 4 bytes.
 void rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int outW, int outH,
                    unsigned char* out);
-// Fills every slot but the atlas, drawing the loading screen as it goes.
+// The pictures loadAllTextures uploads, decoded and rescaled on a second
+// thread from the moment this is made, so that the work runs beside what the
+// show does before the uploads. Waits for that thread on the way out.
+class PicturePreparer {
+public:
+    PicturePreparer();
+    ~PicturePreparer();
+    PicturePreparer(const PicturePreparer&) = delete;
+    PicturePreparer& operator=(const PicturePreparer&) = delete;
+    // The i-th picture in loading order, once it is ready; each taken once.
+    PreparedPicture take(size_t i);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+// Fills every slot but the atlas from the pictures, drawing the loading
+// screen as it goes.
+void loadAllTextures(int* table, PicturePreparer& pictures, float progressFrom, float progressTo);
+// The same with pictures whose preparing starts now.
 void loadAllTextures(int* table, float progressFrom, float progressTo);
 // Releases the GL textures of all 24 slots.
 void deleteTextures(int* table);

@@ -49,6 +49,8 @@ void openShowWindow(bool fullscreen) {
 }
 
 void loadShow(int viewportWidth, int viewportHeight) {
+    // The pictures are decoded from here on, beside everything up to their uploads.
+    PicturePreparer pictures;
     initGl(viewportWidth, viewportHeight);
     pushOrtho2D(800, 600);
 
@@ -57,7 +59,7 @@ void loadShow(int viewportWidth, int viewportHeight) {
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);
-    loadAllTextures(textures, 0.1f, 0.75f);
+    loadAllTextures(textures, pictures, 0.1f, 0.75f);
     drawLoadingScreen(0.75f);
 
     frameTimer = new FrameTimer();
