@@ -3,6 +3,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/globals.h"
+#include "gfx/bake.h"
 #include "gfx/textures.h"
 #include "slides/transition.h"
 #include "text/glyph_font.h"
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr int kGlyphSteps = 8;
+constexpr int kFirstBakeStep = kGlyphSteps;
+constexpr int kFirstRehearsal = kFirstBakeStep + 2 * kBakedPictures;
 constexpr char kFirstGlyph = 32, kLastGlyph = 126;
 
 // Draws with the state a part of the show uses, into a one-pixel viewport,
@@ -44,9 +47,23 @@ bool prepareAheadStep() {
         const int perStep = (kLastGlyph - kFirstGlyph) / kGlyphSteps + 1;
         for (int ch = kFirstGlyph + step * perStep; ch < kFirstGlyph + (step + 1) * perStep && ch <= kLastGlyph; ++ch)
             glyphFont->makeGlyph(static_cast<char>(ch));
-    } else if (step == kGlyphSteps) {
+    } else if (step < kFirstRehearsal) {
+        // The full-screen pictures, a half of one a step; each takes its
+        // place in the table once whole. Before the rehearsals, so that these
+        // draw with the pictures the frames will draw with.
+        static FullscreenBake bake;
+        if (!textures) return true;
+        const int slot = (step - kFirstBakeStep) / 2;
+        if ((step - kFirstBakeStep) % 2 == 0) {
+            bake.draw(static_cast<unsigned int>(textures[slot]));
+        } else if (const unsigned int baked = bake.finish()) {
+            GLuint picture = static_cast<GLuint>(textures[slot]);
+            glDeleteTextures(1, &picture);
+            textures[slot] = static_cast<int>(baked);
+        }
+    } else if (step == kFirstRehearsal) {
         rehearse([] { drawScrollerText(0); });
-    } else if (step == kGlyphSteps + 1) {
+    } else if (step == kFirstRehearsal + 1) {
         rehearse([] {
             drawScrollerBands();
             drawScrollerSprites(0);

@@ -12,6 +12,7 @@
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "show/phases.h"
+#include "show/prepare.h"
 #include "slides/ambient.h"
 #include "slides/transition.h"
 #include "support/gl_context.h"
@@ -31,8 +32,12 @@ protected:
         ensureGlWindow();
         resetGlFrame();
         objects.emplace();
-        // Distinct names per slot, so that a transition tells which slides it joins.
+        // Distinct names per slot, so that a transition tells which slides it
+        // joins. They name no pictures: the work done ahead, which bakes
+        // pictures into new names, counts as done.
         for (int s = 0; s < kTextureSlots; ++s) textures[s] = 1000 + s;
+        stepsBefore = preparationSteps;
+        preparationSteps = kPreparationSteps;
         initAmbientGlows();
         mouseX = 400;
         mouseY = 400;
@@ -42,7 +47,11 @@ protected:
         scrollPosition = -12000.0f;
     }
 
-    void TearDown() override { objects.reset(); }
+    void TearDown() override {
+        objects.reset();
+        preparationSteps = stepsBefore;
+    }
+    int stepsBefore = 0;
 
     // Runs frames of a phase until it ends or the limit is reached.
     template <class Phase>
