@@ -12,6 +12,7 @@ namespace {
 // The framebuffer object calls, where this GL has them.
 struct FramebufferCalls {
     PFNGLGENFRAMEBUFFERSEXTPROC gen = nullptr;
+    PFNGLDELETEFRAMEBUFFERSEXTPROC release = nullptr;
     PFNGLBINDFRAMEBUFFEREXTPROC bind = nullptr;
     PFNGLFRAMEBUFFERTEXTURE2DEXTPROC attach = nullptr;
     PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC status = nullptr;
@@ -29,14 +30,13 @@ const FramebufferCalls& framebufferCalls() {
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        calls.present = load(calls.gen, "glGenFramebuffersEXT") && load(calls.bind, "glBindFramebufferEXT") &&
+        calls.present = load(calls.gen, "glGenFramebuffersEXT") &&
+                        load(calls.release, "glDeleteFramebuffersEXT") && load(calls.bind, "glBindFramebufferEXT") &&
                         load(calls.attach, "glFramebufferTexture2DEXT") &&
                         load(calls.status, "glCheckFramebufferStatusEXT");
     }
     return calls;
 }
-
-GLuint bakeFramebuffer = 0;
 
 // A texture of w x h with no pixels yet, clamped and sampled nearest. Leaves
 // it bound.
@@ -55,13 +55,15 @@ GLuint emptyTexture(int w, int h) {
 // Draws source over the whole of target (w x h) as a frame draws an opaque
 // full-screen picture: the frame's projection, no blending, white. Puts back
 // the framebuffer that was bound and every state it changes. False if target
-// cannot be drawn into.
+// cannot be drawn into. The framebuffer object lives for this call only, so
+// that no name outlives the GL context it was made in.
 bool drawWhole(GLuint target, int w, int h, GLuint source) {
     const FramebufferCalls& gl = framebufferCalls();
     GLint previous = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &previous);
-    if (!bakeFramebuffer) gl.gen(1, &bakeFramebuffer);
-    gl.bind(GL_FRAMEBUFFER_EXT, bakeFramebuffer);
+    GLuint framebuffer = 0;
+    gl.gen(1, &framebuffer);
+    gl.bind(GL_FRAMEBUFFER_EXT, framebuffer);
     gl.attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, target, 0);
     const bool complete = gl.status(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
     if (complete) {
@@ -84,8 +86,8 @@ bool drawWhole(GLuint target, int w, int h, GLuint source) {
         glPopMatrix();
         glPopAttrib();
     }
-    gl.attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, 0, 0);
     gl.bind(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(previous));
+    gl.release(1, &framebuffer);
     return complete;
 }
 

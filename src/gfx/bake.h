@@ -22,6 +22,9 @@ public:
     // the picture; 0 if there is no first half, or the viewport has changed
     // since it was drawn.
     unsigned int finish();
+    // Lets go of a first half without deleting it: for a GL context that is
+    // gone, and its names with it.
+    void forget() { drawn_ = 0; }
 
 private:
     unsigned int drawn_ = 0;  // the first half's texture, bottom row first

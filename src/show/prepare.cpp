@@ -35,9 +35,17 @@ void rehearse(Draw draw) {
         glDisable(GL_BLEND);
 }
 
+// The bake under way, between its two halves.
+FullscreenBake bake;
+
 }  // namespace
 
 int preparationSteps = 0;
+
+void restartPreparation() {
+    preparationSteps = 0;
+    bake.forget();
+}
 
 bool prepareAheadStep() {
     if (preparationSteps >= kPreparationSteps) return false;
@@ -53,7 +61,6 @@ bool prepareAheadStep() {
         // The full-screen pictures, a half of one a step; each takes its
         // place in the table once whole. Before the rehearsals, so that these
         // draw with the pictures the frames will draw with.
-        static FullscreenBake bake;
         if (!textures) return true;
         const int slot = (step - kFirstBakeStep) / 2;
         if ((step - kFirstBakeStep) % 2 == 0) {

@@ -14,3 +14,5 @@ extern int preparationSteps;  // the steps done so far
 
 // Does the next step; false, and nothing done, once every step is done.
 bool prepareAheadStep();
+// Starts the steps over, for a show with a GL context and pictures of its own.
+void restartPreparation();

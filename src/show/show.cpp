@@ -8,6 +8,7 @@
 #include "gfx/window.h"
 #include "particles/particle_system.h"
 #include "platform/question.h"
+#include "show/prepare.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "show/phases.h"
@@ -51,6 +52,7 @@ void openShowWindow(bool fullscreen) {
 void loadShow(int viewportWidth, int viewportHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
     PicturePreparer pictures;
+    restartPreparation();
     initGl(viewportWidth, viewportHeight);
     pushOrtho2D(800, 600);
 
