@@ -1,5 +1,7 @@
 #include "gfx/bake.h"
 
+#include <cstring>
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
 
@@ -30,7 +32,10 @@ const FramebufferCalls& framebufferCalls() {
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        calls.present = load(calls.gen, "glGenFramebuffersEXT") &&
+        // An entry point may be found for a call the driver does not have.
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        calls.present = extensions && std::strstr(extensions, "GL_EXT_framebuffer_object") &&
+                        load(calls.gen, "glGenFramebuffersEXT") &&
                         load(calls.release, "glDeleteFramebuffersEXT") && load(calls.bind, "glBindFramebufferEXT") &&
                         load(calls.attach, "glFramebufferTexture2DEXT") &&
                         load(calls.status, "glCheckFramebufferStatusEXT");
