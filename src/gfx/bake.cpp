@@ -6,6 +6,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/quad.h"
+#include "gfx/textures.h"
 
 #ifndef __EMSCRIPTEN__
 
@@ -41,20 +42,6 @@ const FramebufferCalls& framebufferCalls() {
                         load(calls.status, "glCheckFramebufferStatusEXT");
     }
     return calls;
-}
-
-// A texture of w x h with no pixels yet, clamped and sampled nearest. Leaves
-// it bound.
-GLuint emptyTexture(int w, int h) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    return name;
 }
 
 // Draws source over the whole of target (w x h) as a frame draws an opaque
@@ -113,7 +100,7 @@ bool FullscreenBake::draw(unsigned int picture) {
     if (w <= 0 || h <= 0 || w > largest || h > largest) return false;
 
     glPushAttrib(GL_TEXTURE_BIT);
-    drawn_ = emptyTexture(w, h);
+    drawn_ = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, w, h, nullptr);
     const bool drawn = drawWhole(drawn_, w, h, picture);
     glPopAttrib();
     if (!drawn) {
@@ -135,7 +122,7 @@ unsigned int FullscreenBake::finish() {
         // texture, sampled nearest at its texel centres, comes out row for
         // row the other way round.
         glPushAttrib(GL_TEXTURE_BIT);
-        upright = emptyTexture(width_, height_);
+        upright = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, width_, height_, nullptr);
         if (!drawWhole(upright, width_, height_, drawn_)) deleteTexture(upright);
         glPopAttrib();
     }

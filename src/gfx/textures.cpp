@@ -295,6 +295,18 @@ Rect pictureInk(unsigned int texture) {
     return Rect(0, 0, 512, 512);
 }
 
+unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    return name;
+}
+
 int uploadPicture(const PreparedPicture& picture) {
     if (!picture.error.empty()) {
         std::fputs(picture.error.c_str(), stdout);

@@ -25,6 +25,10 @@ enum TextureSlot {
     kSlotFirstCaption = 17,  // 17..23 captions of the slides
 };
 
+// A new texture, left bound, with the given filter and wrap for both
+// directions, holding width x height RGBA pixels (none yet if pixels is null).
+unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels);
+
 // The GL texture name of the picture at path, or 0 (after one printed line)
 // if it can't be used. The new texture is left bound.
 int loadTexture(const char* path);

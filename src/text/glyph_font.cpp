@@ -8,6 +8,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/globals.h"
+#include "gfx/textures.h"
 
 bool isPrintable(char ch) {
     const int code = static_cast<signed char>(ch);
@@ -50,22 +51,8 @@ SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b) {
 
 namespace {
 
-// A new texture, bound, linearly filtered with the given wrap, holding
-// width x height RGBA pixels.
-GLuint makeLinearTexture(GLint wrap, int width, int height, const void* pixels) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    return name;
-}
-
 unsigned int canvasToTexture(SDL_Surface* canvas) {
-    return makeLinearTexture(GL_REPEAT, canvas->w, canvas->h, canvas->pixels);
+    return makeTexture(GL_LINEAR, GL_REPEAT, canvas->w, canvas->h, canvas->pixels);
 }
 
 }  // namespace
@@ -293,7 +280,7 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     if (!atlasTexture) {
         // Transparent key colour, like the padding of a glyph's own texture.
         std::vector<Uint32> clear(static_cast<size_t>(kGlyphAtlasWidth) * kGlyphAtlasHeight, 0x00FFFFFFu);
-        atlasTexture = makeLinearTexture(GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data());
+        atlasTexture = makeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data());
     }
 
     // The cell: the picture, ringed by the texels the glyph's own texture

@@ -32,12 +32,7 @@ std::vector<unsigned char> drawn(GLuint picture, float brightness) {
     glColor3f(brightness, brightness, brightness);
     glBindTexture(GL_TEXTURE_2D, picture);
     drawOpaqueFullscreenQuad();
-    std::vector<unsigned char> px(800 * 600 * 3);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-    return px;
+    return readScreen();
 }
 
 size_t differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {

@@ -394,15 +394,6 @@ protected:
         std::srand(1234);
     }
 
-    static std::vector<unsigned char> screen() {
-        std::vector<unsigned char> px(800 * 600 * 3);
-        glFinish();
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-        return px;
-    }
-
     // Every frame of the show covers the whole screen: what was there before
     // may not show through, nor make two sides agree.
     static void blankScreen() {
@@ -427,14 +418,14 @@ protected:
         Phase mine = start;
         mine.frame();
         mine.frame();
-        const std::vector<unsigned char> shown = screen();
+        const std::vector<unsigned char> shown = readScreen();
 
         restore(state, theirs);
         blankScreen();
         Phase reference = start;
         oldFrame(reference);
         oldFrame(reference);
-        const std::vector<unsigned char> expected = screen();
+        const std::vector<unsigned char> expected = readScreen();
 
         size_t differing = 0;
         int worst = 0, firstX = -1, firstY = -1;

@@ -34,6 +34,15 @@ std::array<uint8_t, 3> readPixel(int x, int y) {
     return {px[0], px[1], px[2]};
 }
 
+std::vector<unsigned char> readScreen() {
+    std::vector<unsigned char> px(800 * 600 * 3);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
 void resetGlFrame() {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

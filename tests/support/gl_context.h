@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include <SDL/SDL.h>
 
@@ -13,6 +14,9 @@ void ensureGlWindow();
 
 // The colour of window pixel (x, y), origin top left, read from the back buffer.
 std::array<uint8_t, 3> readPixel(int x, int y);
+
+// The whole 800 x 600 back buffer as R, G, B bytes, bottom row first.
+std::vector<unsigned char> readScreen();
 
 // Clears the back buffer to black and resets the show's standard GL state:
 // texturing on, standard blending on, white colour, identity modelview.
