@@ -172,6 +172,7 @@ double decodeAllMs() {
 int main(int argc, char** argv) {
     const bool startupOnly = argc > 1 && std::string(argv[1]) == "startup";
     const int scrollerFrames = argc > 1 && !startupOnly ? std::atoi(argv[1]) : 1500;
+    drawWindowDirectly(false);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("SDL_Init failed: %s\n", SDL_GetError());
         return 1;

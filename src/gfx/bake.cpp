@@ -1,6 +1,7 @@
 #include "gfx/bake.h"
 
-#include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
@@ -12,75 +13,45 @@
 
 namespace {
 
-// The framebuffer object calls, where this GL has them.
-struct FramebufferCalls {
-    PFNGLGENFRAMEBUFFERSEXTPROC gen = nullptr;
-    PFNGLDELETEFRAMEBUFFERSEXTPROC release = nullptr;
-    PFNGLBINDFRAMEBUFFEREXTPROC bind = nullptr;
-    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC attach = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC status = nullptr;
-    bool present = false;
-};
-
-template <class F>
-bool load(F& f, const char* name) {
-    f = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-    return f != nullptr;
-}
-
-const FramebufferCalls& framebufferCalls() {
-    static FramebufferCalls calls;
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        // An entry point may be found for a call the driver does not have.
-        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-        calls.present = extensions && std::strstr(extensions, "GL_EXT_framebuffer_object") &&
-                        load(calls.gen, "glGenFramebuffersEXT") &&
-                        load(calls.release, "glDeleteFramebuffersEXT") && load(calls.bind, "glBindFramebufferEXT") &&
-                        load(calls.attach, "glFramebufferTexture2DEXT") &&
-                        load(calls.status, "glCheckFramebufferStatusEXT");
-    }
-    return calls;
-}
-
-// Draws source over the whole of target (w x h) as a frame draws an opaque
-// full-screen picture: the frame's projection, no blending, white. Puts back
-// the framebuffer that was bound and every state it changes. False if target
-// cannot be drawn into. The framebuffer object lives for this call only, so
-// that no name outlives the GL context it was made in.
-bool drawWhole(GLuint target, int w, int h, GLuint source) {
-    const FramebufferCalls& gl = framebufferCalls();
-    GLint previous = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &previous);
-    GLuint framebuffer = 0;
-    gl.gen(1, &framebuffer);
-    gl.bind(GL_FRAMEBUFFER_EXT, framebuffer);
-    gl.attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, target, 0);
-    const bool complete = gl.status(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
-    if (complete) {
-        glPushAttrib(GL_ENABLE_BIT | GL_VIEWPORT_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT);
-        glViewport(0, 0, w, h);
-        glDisable(GL_BLEND);
-        glDisable(GL_SCISSOR_TEST);
-        glDisable(GL_STENCIL_TEST);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_ALPHA_TEST);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glColor4f(1, 1, 1, 1);
-        glBindTexture(GL_TEXTURE_2D, source);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        drawFullscreenQuad();
-        glPopMatrix();
-        glPopAttrib();
-    }
-    gl.bind(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(previous));
-    gl.release(1, &framebuffer);
-    return complete;
+// Draws source over the viewport as a frame draws an opaque full-screen
+// picture (the frame's projection, no blending, white), into the buffer the
+// frames are drawn into, and reads what it drew back into target, a texture
+// the viewport's size: bottom row first, as GL reads a framebuffer. Puts back
+// every state it changes. (Read back through memory: a copy on the renderer
+// would build it a program of its own, 40 ms on a software one.)
+void drawAndCopy(GLuint target, const GLint viewport[4], GLuint source) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT);
+    glDisable(GL_BLEND);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glColor4f(1, 1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, source);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    drawFullscreenQuad();
+    glPopMatrix();
+    // Read back from where it was drawn, in the layout window buffers
+    // usually have, so that the pixels are copied rather than converted.
+    GLint drawBuffer = GL_BACK;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    glReadBuffer(static_cast<GLenum>(drawBuffer));
+    std::vector<unsigned char> pixels(static_cast<size_t>(viewport[2]) * viewport[3] * 4);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glReadPixels(viewport[0], viewport[1], viewport[2], viewport[3], GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport[2], viewport[3], GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glPopClientAttrib();
+    glPopAttrib();
 }
 
 void deleteTexture(unsigned int& name) {
@@ -92,23 +63,17 @@ void deleteTexture(unsigned int& name) {
 
 bool FullscreenBake::draw(unsigned int picture) {
     deleteTexture(drawn_);
-    if (!picture || !framebufferCalls().present) return false;
-    GLint viewport[4], largest = 0;
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (!picture) return false;
+    GLint largest = 0;
+    glGetIntegerv(GL_VIEWPORT, viewport_);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    const int w = viewport[2], h = viewport[3];
+    const int w = viewport_[2], h = viewport_[3];
     if (w <= 0 || h <= 0 || w > largest || h > largest) return false;
 
     glPushAttrib(GL_TEXTURE_BIT);
     drawn_ = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, w, h, nullptr);
-    const bool drawn = drawWhole(drawn_, w, h, picture);
+    drawAndCopy(drawn_, viewport_, picture);
     glPopAttrib();
-    if (!drawn) {
-        deleteTexture(drawn_);
-        return false;
-    }
-    width_ = w;
-    height_ = h;
     return true;
 }
 
@@ -117,13 +82,13 @@ unsigned int FullscreenBake::finish() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     unsigned int upright = 0;
-    if (viewport[2] == width_ && viewport[3] == height_) {
-        // Drawn into the framebuffer the frame's way up, the first half's
-        // texture, sampled nearest at its texel centres, comes out row for
-        // row the other way round.
+    if (std::equal(viewport, viewport + 4, viewport_)) {
+        // Drawn as a picture, top row at the top, the first half's texture
+        // comes out upside down, texel for texel (nearest, at its texel
+        // centres); read back bottom row first, that is the right way up.
         glPushAttrib(GL_TEXTURE_BIT);
-        upright = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, width_, height_, nullptr);
-        if (!drawWhole(upright, width_, height_, drawn_)) deleteTexture(upright);
+        upright = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, viewport[2], viewport[3], nullptr);
+        drawAndCopy(upright, viewport, drawn_);
         glPopAttrib();
     }
     deleteTexture(drawn_);

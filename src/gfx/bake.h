@@ -8,15 +8,19 @@
 // texel centres (nearest), that texture gives every frame the same pixels for
 // about two thirds of the cost on a software renderer.
 //
-// A bake takes two halves, each one full-screen draw into an offscreen
-// framebuffer, so that a frame pays for only one of them: the picture as a
-// frame draws it, which lands bottom row first, then that copied texel for
-// texel the right way up. Neither touches the screen.
+// A bake takes two halves, so that a frame pays for only one of them: the
+// picture drawn as a frame draws it and read back, which lands bottom row
+// first, then that drawn texel for texel and read back the right way up. Both
+// draw into the buffer the frames are drawn into, which is the only way to
+// get its pixels exactly (a framebuffer of another kind, or the other way up,
+// rounds some of them differently), so each half must come before whatever
+// covers the whole of it in the same frame.
 
 class FullscreenBake {
 public:
     // First half: draws the picture (a GL texture name) into a texture of the
-    // viewport's size. False, with nothing changed, where this GL cannot.
+    // viewport's size. False, with nothing changed, for no picture or an
+    // empty or oversized viewport.
     bool draw(unsigned int picture);
     // Second half: the baked texture, right way up, to be drawn in place of
     // the picture; 0 if there is no first half, or the viewport has changed
@@ -28,5 +32,5 @@ public:
 
 private:
     unsigned int drawn_ = 0;  // the first half's texture, bottom row first
-    int width_ = 0, height_ = 0;
+    int viewport_[4] = {0, 0, 0, 0};  // where the first half was drawn
 };

@@ -42,7 +42,17 @@ bool iconFits(int width, int height) {
     return width > 0 && height > 0 && width <= kMaxIconSize && height <= kMaxIconSize;
 }
 
+void drawWindowDirectly(bool fullscreen) {
+#ifndef __EMSCRIPTEN__
+    if (fullscreen || std::getenv("SDL12COMPAT_WINDOW_SCALING")) return;
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+#else
+    (void)fullscreen;
+#endif
+}
+
 void initWindow(const char* caption, int width, int height, bool fullscreen) {
+    drawWindowDirectly(fullscreen);
     // Video alone: sound starts later with the music player, and a sound
     // system that fails must not stop the show.
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {

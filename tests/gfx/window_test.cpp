@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <SDL/SDL.h>
+#include <SDL/SDL_opengl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,8 +28,11 @@ void startIn(const std::string& dir, const char* videoDriver) {
     char* title = nullptr;
     char* icon = nullptr;
     SDL_WM_GetCaption(&title, &icon);
-    std::fprintf(stderr, "window %dx%d gl=%d caption=%s/%s\n", screen ? screen->w : 0, screen ? screen->h : 0,
-                 screen && (screen->flags & SDL_OPENGL) ? 1 : 0, title ? title : "", icon ? icon : "");
+    GLint framebuffer = -1;
+    if (screen) glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+    std::fprintf(stderr, "window %dx%d gl=%d caption=%s/%s drawn into %s\n", screen ? screen->w : 0,
+                 screen ? screen->h : 0, screen && (screen->flags & SDL_OPENGL) ? 1 : 0, title ? title : "",
+                 icon ? icon : "", framebuffer == 0 ? "directly" : "through a framebuffer");
     std::exit(0);
 }
 
@@ -47,13 +51,25 @@ protected:
 TEST_F(Window, MissingIconPrintsOneLineAndTheWindowOpens) {
     EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0),
                 "^  Failed to load icon\\.jpg\nwindow 800x600 gl=1 "
-                "caption=Mijotine - Issue 1 - In the kitchen with Stovecraft/icon\n$");
+                "caption=Mijotine - Issue 1 - In the kitchen with Stovecraft/icon drawn into directly\n$");
 }
 
 TEST_F(Window, PresentIconPrintsNothing) {
     ASSERT_EQ(mkdir((dir_ + "/data").c_str(), 0755), 0);
     writePng(dir_ + "/data/icon.jpg", 32, 32, kPngRgba, std::vector<uint8_t>(32 * 32 * 4, 128));
     EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "^window 800x600 gl=1 [^\n]*\n$");
+}
+
+TEST_F(Window, AShowInAWindowDrawsIntoItDirectlyUnlessTheUserAsksForScaling) {
+    // Scaled, every frame would be drawn into SDL's own framebuffer and copied
+    // to the window: a full-screen picture's cost per frame for nothing.
+    EXPECT_EXIT(startIn(dir_, nullptr), testing::ExitedWithCode(0), "\nwindow 800x600 gl=1 [^\n]* directly\n$");
+    EXPECT_EXIT(
+        {
+            setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
+            startIn(dir_, nullptr);
+        },
+        testing::ExitedWithCode(0), "\nwindow 800x600 gl=1 [^\n]* through a framebuffer\n$");
 }
 
 TEST_F(Window, NoVideoModeEndsTheProgramWithItsLine) {

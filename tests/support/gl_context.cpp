@@ -11,6 +11,7 @@ void ensureGlWindow() {
     static bool open = false;
     if (open) return;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    drawWindowDirectly(false);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "test window: SDL_Init failed: %s\n", SDL_GetError());
         std::abort();
