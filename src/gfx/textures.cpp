@@ -134,12 +134,33 @@ void rescaleChannels(const unsigned char* pixels, int w, int h, int outW, int ou
     for (const Taps& t : ty) ringSize = std::max(ringSize, t.count);
     std::vector<Sum> ring(static_cast<size_t>(ringSize) * cells);
     std::vector<int> ringRow(static_cast<size_t>(ringSize), -1);
+    // Where no output pixel spans more than two input pixels, the same sums
+    // without the loop over a varying count: the second of a pixel with one
+    // input pixel is that pixel again, with no weight.
+    bool twoTaps = true;
+    for (const Taps& t : tx) twoTaps = twoTaps && t.count <= 2;
+    std::vector<std::pair<int, int>> pair, pairWeight;
+    if (twoTaps)
+        for (const Taps& t : tx) {
+            pair.emplace_back(t.first, t.count == 2 ? t.first + 1 : t.first);
+            pairWeight.emplace_back(wx[t.weights], t.count == 2 ? wx[t.weights + 1] : 0);
+        }
     auto filteredRow = [&](int y) -> const Sum* {
         const size_t slot = static_cast<size_t>(y % ringSize);
         Sum* dst = ring.data() + slot * cells;
         if (ringRow[slot] == y) return dst;
         ringRow[slot] = y;
         const unsigned char* src = pixels + static_cast<size_t>(y) * w * CH;
+        if (twoTaps) {
+            // Widening: each output pixel takes one input pixel or two neighbours.
+            for (int j = 0; j < outW; ++j, dst += CH) {
+                const unsigned char* a = src + static_cast<size_t>(pair[j].first) * CH;
+                const unsigned char* b = src + static_cast<size_t>(pair[j].second) * CH;
+                const Sum wa = static_cast<Sum>(pairWeight[j].first), wb = static_cast<Sum>(pairWeight[j].second);
+                for (int c = 0; c < CH; ++c) dst[c] = wa * a[c] + wb * b[c];
+            }
+            return ring.data() + slot * cells;
+        }
         for (int j = 0; j < outW; ++j, dst += CH) {
             const Taps& t = tx[static_cast<size_t>(j)];
             const int* weight = wx.data() + t.weights;
@@ -351,8 +372,9 @@ namespace {
 // with 2 MB pages; the renderer's blocks are then cut from it and come in 512
 // times fewer faults. Blocks of up to 32 MB are cut from the heap rather than
 // mapped on their own, and the heap keeps what is freed: the show frees its
-// pictures only at its end. Where huge pages are not to be had, the pages
-// simply come in as before.
+// pictures only at its end. Every thread takes from that one heap, the
+// picture thread too, which would otherwise fault in a fresh heap of its own.
+// Where huge pages are not to be had, the pages simply come in as before.
 void growHeapForPictures() {
 #if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
     static bool grown = false;
@@ -361,6 +383,7 @@ void growHeapForPictures() {
     constexpr size_t kBlock = size_t(16) << 20, kBlocks = 5, kHuge = size_t(2) << 20;
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_ARENA_MAX, 1);
     void* blocks[kBlocks] = {};
     for (void*& block : blocks) {
         block = std::malloc(kBlock);
@@ -393,21 +416,38 @@ std::vector<std::pair<std::string, int>> pictureOrder() {
 
 }  // namespace
 
+// The pictures are claimed one at a time, lowest first, by the second thread
+// and by take(), which prepares pictures itself rather than wait idle: the
+// main thread has nothing else to do while the picture it needs is not ready.
 struct PicturePreparer::State {
+    enum Stage : unsigned char { Waiting, Claimed, Ready };
     std::vector<std::pair<std::string, int>> order = pictureOrder();
     std::vector<PreparedPicture> prepared = std::vector<PreparedPicture>(order.size());
-    size_t ready = 0;
+    std::vector<Stage> stage = std::vector<Stage>(order.size(), Waiting);
+    size_t nextUnclaimed = 0;
+    bool stopping = false;
     std::mutex mutex;
     std::condition_variable readyChanged;
     std::thread thread;
 
-    void prepareAll() {
-        for (size_t i = 0; i < order.size(); ++i) {
-            PreparedPicture picture = preparePicture(order[i].first.c_str());
-            std::lock_guard<std::mutex> lock(mutex);
-            prepared[i] = std::move(picture);
-            ready = i + 1;
-            readyChanged.notify_one();
+    // Claims the lowest picture nobody has, prepares and stores it; false when
+    // none is left. Called with the lock held, and holds it again on return.
+    bool prepareOne(std::unique_lock<std::mutex>& lock) {
+        if (nextUnclaimed >= order.size()) return false;
+        const size_t i = nextUnclaimed++;
+        stage[i] = Claimed;
+        lock.unlock();
+        PreparedPicture picture = preparePicture(order[i].first.c_str());
+        lock.lock();
+        prepared[i] = std::move(picture);
+        stage[i] = Ready;
+        readyChanged.notify_all();
+        return true;
+    }
+
+    void work() {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!stopping && prepareOne(lock)) {
         }
     }
 };
@@ -417,25 +457,27 @@ PicturePreparer::PicturePreparer() : state_(new State) {
 #ifndef __EMSCRIPTEN__
     State* state = state_.get();
     try {
-        state->thread = std::thread([state] { state->prepareAll(); });
+        state->thread = std::thread([state] { state->work(); });
     } catch (const std::system_error&) {
-        // No second thread to be had: take() prepares them all itself.
+        // No second thread to be had: take() prepares every picture itself.
     }
 #endif
 }
 
 PicturePreparer::~PicturePreparer() {
     // Also on the way out by an exception from the loading screen's frame
-    // seam (a recorder that is stopped).
+    // seam (a recorder that is stopped): the thread ends after its picture.
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->stopping = true;
+    }
     if (state_->thread.joinable()) state_->thread.join();
 }
 
 PreparedPicture PicturePreparer::take(size_t i) {
-    // Without a second thread (always so in the browser build): everything
-    // at the first call.
-    if (!state_->thread.joinable() && state_->ready == 0) state_->prepareAll();
     std::unique_lock<std::mutex> lock(state_->mutex);
-    state_->readyChanged.wait(lock, [&] { return state_->ready > i; });
+    while (state_->stage[i] != State::Ready)
+        if (!state_->prepareOne(lock)) state_->readyChanged.wait(lock);
     return std::move(state_->prepared[i]);
 }
 

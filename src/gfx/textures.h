@@ -66,7 +66,9 @@ void rescaleToRgba(const unsigned char* pixels, int w, int h, int channels, int 
                    unsigned char* out);
 // The pictures loadAllTextures uploads, decoded and rescaled on a second
 // thread from the moment this is made, so that the work runs beside what the
-// show does before the uploads. Waits for that thread on the way out.
+// show does before the uploads; take() prepares the next ones itself while
+// the one it needs is not ready. On the way out, waits for the picture the
+// thread is on.
 class PicturePreparer {
 public:
     PicturePreparer();
