@@ -153,7 +153,17 @@ TEST(Recorder, FrameMatchesWhatTheShowDrawsThroughTheSeam) {
     const int wanted = 120;  // 2.4 s: in mid-wipe, sparks from the click
     const std::string stillPath = here("stills/wipe.png");
     ensureGlWindow();
+    // In the repository, for ./data; back where the test started afterwards,
+    // so that the tests after it in the same process write where they should.
+    char started[4096];
+    ASSERT_NE(getcwd(started, sizeof started), nullptr);
     ASSERT_EQ(chdir(MIJOTINE_SOURCE_DIR), 0);
+    struct BackTo {
+        const char* dir;
+        ~BackTo() {
+            if (chdir(dir) != 0) std::perror(dir);
+        }
+    } backTo{started};
     ScriptedIo io;
     io.workMsPerFrame = 20;
     ScopedIo scoped(&io);
