@@ -25,7 +25,6 @@ extern "C" {
 
 #include "core/io.h"
 #include "core/music_io.h"
-#include "gfx/textures.h"
 #include "record/encode_worker.h"
 #include "record/encoder.h"
 #include "record/framebuffer.h"
@@ -373,13 +372,12 @@ int main(int argc, char** argv) {
 
     bool finishedShow = false;
     try {
-        PicturePreparer pictures;  // decoding beside the window's opening
         std::srand(seed);
         initShowState();
         openShowWindow(false);
         catchStopSignals();
         if (!framebuffer.create(width, height, error)) failure(error);
-        loadShow(width, height, pictures);
+        loadShow(width, height);
         playPhases();
         finishedShow = true;
     } catch (const Stop& stop) {

@@ -50,11 +50,8 @@ void openShowWindow(bool fullscreen) {
 }
 
 void loadShow(int viewportWidth, int viewportHeight) {
+    // The pictures are decoded from here on, beside everything up to their uploads.
     PicturePreparer pictures;
-    loadShow(viewportWidth, viewportHeight, pictures);
-}
-
-void loadShow(int viewportWidth, int viewportHeight, PicturePreparer& pictures) {
     restartPreparation();
     initGl(viewportWidth, viewportHeight);
     pushOrtho2D(800, 600);
@@ -97,16 +94,13 @@ void playPhases() {
 
 int runShow() {
     initShowState();
-    // The pictures are decoded from here on, while the question waits for its
-    // answer and the window opens.
-    PicturePreparer pictures;
     const FullscreenAnswer answer =
         askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
     if (answer == FullscreenAnswer::Cancel) return 0;
     const bool fullscreen = answer == FullscreenAnswer::Yes;
 
     openShowWindow(fullscreen);
-    loadShow(800, 600, pictures);
+    loadShow(800, 600);
     playPhases();
     shutDownShow();
     return 0;

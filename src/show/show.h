@@ -3,8 +3,6 @@
 // The steps are separate so that another host (the recorder) can run the same
 // start-up and phases without the question and in a window of its own.
 
-class PicturePreparer;
-
 // Runs the show and gives the process's exit status.
 int runShow();
 
@@ -15,8 +13,6 @@ void openShowWindow(bool fullscreen);
 // GL state, every picture behind the loading screen, the frame timer, the
 // transition, the music (started with its fade-in) and the scroll text. The
 // show draws in an 800 x 600 pixel space scaled to a viewport of the given size.
-// The pictures come from the preparer, which may have begun before the window.
-void loadShow(int viewportWidth, int viewportHeight, PicturePreparer& pictures);
 void loadShow(int viewportWidth, int viewportHeight);
 // The Intro, Slideshow, Scroller and Outro phases, one after the other.
 void playPhases();
