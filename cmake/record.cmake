@@ -19,6 +19,8 @@ target_link_libraries(mijotine_record PUBLIC mijotine_core PkgConfig::FFMPEG Pkg
 
 add_executable(mijotine-record ${CMAKE_SOURCE_DIR}/src/show/record_main.cpp)
 target_link_libraries(mijotine-record PRIVATE mijotine_record)
+# Installed beside the launcher, it finds the data set the way the launcher does.
+target_compile_definitions(mijotine-record PRIVATE MIJOTINE_INSTALLED_DATA="${LAUNCHER_DATA}")
 
 # Tests: the recorder run as a program and its files read back with libavformat.
 find_package(GTest QUIET)

@@ -60,7 +60,8 @@ void usage(FILE* to) {
                  "      --quality N       constant-quality level (x264/VP9 CRF, lower is better;\n"
                  "                        WebP quality 0-100); default 20, 32 and 70\n"
                  "      --preset NAME     x264 speed preset (default veryfast)\n"
-                 "  -C, --directory DIR   run in DIR, which holds the data set in data/ (default: .)\n"
+                 "  -C, --directory DIR   run in DIR, which holds the data set in data/ (default:\n"
+                 "                        the installed data set, or . in a build tree)\n"
                  "  -q, --quiet           no progress report\n"
                  "  -h, --help            show this help and exit\n"
                  "  -V, --version         show the version and exit\n"
@@ -96,6 +97,24 @@ std::string directoryOf(const std::string& path) {
 std::string baseOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// An installed recorder reads the installed data set wherever it is started
+// from: the folder that holds data/ sits at a fixed place relative to the
+// program (MIJOTINE_INSTALLED_DATA, set by the install rules), so a moved
+// prefix still works. In a build tree there is none there, and the working
+// directory is used.
+std::string installedDataRoot() {
+#ifdef MIJOTINE_INSTALLED_DATA
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "";
+    self[n] = '\0';
+    const std::string root = directoryOf(self) + "/" + MIJOTINE_INSTALLED_DATA;
+    struct stat st;
+    if (stat((root + "/data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return root;
+#endif
+    return "";
 }
 
 bool parseSeconds(const char* text, double& seconds) {
@@ -264,6 +283,7 @@ int main(int argc, char** argv) {
         if (::access(stillsDir.c_str(), W_OK) != 0)
             failure("cannot write stills into " + stillsDir + ": " + std::strerror(errno));
     }
+    if (directory.empty()) directory = installedDataRoot();
     if (!directory.empty() && ::chdir(directory.c_str()) != 0)
         failure("cannot go to " + directory + ": " + std::strerror(errno));
     struct stat dataStat;
