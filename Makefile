@@ -71,7 +71,13 @@ serve-web: web
 # The Debian package, built with debhelper over CMake in build/deb, into out/.
 # debian/rules is run as dpkg-buildpackage would run it (no root needed), but
 # without writing into the folder above this one.
-DEB_ENV = DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" DEB_RULES_REQUIRES_ROOT=no
+# Reproducible: every date in the packages is the last commit's (or, outside a
+# git checkout, the changelog's, which debhelper takes then), and file order,
+# paths and owners are dpkg's and debhelper's normalised ones.
+DEB_ENV = DEB_BUILD_OPTIONS="parallel=2 $$DEB_BUILD_OPTIONS" DEB_RULES_REQUIRES_ROOT=no \
+	$(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH))
+SOURCE_DATE_EPOCH ?= $(shell [ "$$(git -C $(CURDIR) rev-parse --show-toplevel 2>/dev/null)" = "$(CURDIR)" ] && \
+	git -C $(CURDIR) log -1 --format=%ct)
 package:
 	@bash scripts/setup.sh package
 	@dpkg-checkbuilddeps
@@ -79,7 +85,7 @@ package:
 	$(DEB_ENV) debian/rules build
 	@mkdir -p out
 	$(DEB_ENV) MIJOTINE_DEB_DIR=out debian/rules binary
-	@ls out/mijotine_*.deb
+	@ls out/mijotine_*.deb out/mijotine-record_*.deb
 
 # Installs under PREFIX (through sudo when not root); `make uninstall` removes
 # every file it put there and every folder it had to create.
@@ -109,5 +115,5 @@ screenshots:
 	./$(BUILD)/mijotine-record --tour docs/stills.tour --stills out/stills
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-web data out debian/mijotine debian/.debhelper debian/files \
+	rm -rf $(BUILD) $(BUILD)-web data out debian/mijotine debian/mijotine-record debian/tmp debian/.debhelper debian/files \
 		debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp

@@ -7,6 +7,8 @@
 #   share/icons/hicolor/<n>x<n>/apps/mijotine.png   the icon at 32, 48, 64, 128, 256 px
 #   share/metainfo/org.example.mijotine.metainfo.xml   the software centre's description
 #   share/man/man6/mijotine.6             the manual
+#   games/mijotine-record, share/man/man1/mijotine-record.1   the recorder and its
+#                                         manual, where FFmpeg's libraries are found
 #   share/doc/mijotine/copyright          who made what, and the licences
 # `cmake --install <build>` installs, the `uninstall` target (or
 # `cmake -DMANIFEST=<build>/install_manifest.txt -P cmake/uninstall.cmake`) removes
@@ -53,7 +55,7 @@ configure_file(${DIST_SOURCE_DIR}/mijotine.6.in ${DIST_BINARY_DIR}/mijotine.6 @O
 set(MIJOTINE_INSTALL_DIRS
   ${MIJOTINE_GAMESDIR} ${MIJOTINE_PROGRAMDIR} ${MIJOTINE_DATAROOT}/data
   ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo
-  ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
+  ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
 foreach(size ${INSTALL_ICON_SIZES})
   list(APPEND MIJOTINE_INSTALL_DIRS ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
@@ -123,8 +125,23 @@ function(mijotine_install_recorder)
   if(TARGET mijotine-record)
     install(TARGETS mijotine-record RUNTIME DESTINATION ${MIJOTINE_GAMESDIR})
     add_dependencies(installable mijotine-record)
-    if(EXISTS ${DIST_SOURCE_DIR}/mijotine-record.6)
-      install(FILES ${DIST_SOURCE_DIR}/mijotine-record.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+    # The manual is made from the recorder's own --help and --version, with
+    # the tour format, examples and exit statuses from dist/mijotine-record.h2m;
+    # help2man dates it by SOURCE_DATE_EPOCH where that is set.
+    find_program(HELP2MAN help2man)
+    if(HELP2MAN)
+      set(page ${DIST_BINARY_DIR}/mijotine-record.1)
+      add_custom_command(OUTPUT ${page}
+        COMMAND ${HELP2MAN} --no-info --section=1 --manual=Mijotine
+                --include=${DIST_SOURCE_DIR}/mijotine-record.h2m --output=${page}
+                $<TARGET_FILE:mijotine-record>
+        DEPENDS mijotine-record ${DIST_SOURCE_DIR}/mijotine-record.h2m
+        COMMENT "Writing the recorder's manual page")
+      add_custom_target(recorder-manual ALL DEPENDS ${page})
+      add_dependencies(installable recorder-manual)
+      install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    else()
+      message(STATUS "help2man not found: the recorder's manual page is not made")
     endif()
   endif()
 endfunction()
