@@ -3,6 +3,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "audio/music_player.h"
+#include "gfx/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"
@@ -49,11 +50,13 @@ void openShowWindow(bool fullscreen) {
     initWindow("Mijotine - Issue 1 - In the kitchen with Stovecraft", 800, 600, fullscreen);
 }
 
-void loadShow(int viewportWidth, int viewportHeight) {
+void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
     PicturePreparer pictures;
     restartPreparation();
-    initGl(viewportWidth, viewportHeight);
+    // The 3D projection of the 4:3 space, whatever the drawable's shape.
+    initGl(800, 600);
+    setDrawable(drawableWidth, drawableHeight);
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
@@ -100,7 +103,9 @@ int runShow() {
     const bool fullscreen = answer == FullscreenAnswer::Yes;
 
     openShowWindow(fullscreen);
-    loadShow(800, 600);
+    int width = 800, height = 600;
+    drawableSize(width, height);
+    loadShow(width, height);
     playPhases();
     shutDownShow();
     return 0;

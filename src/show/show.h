@@ -12,8 +12,9 @@ void initShowState();
 void openShowWindow(bool fullscreen);
 // GL state, every picture behind the loading screen, the frame timer, the
 // transition, the music (started with its fade-in) and the scroll text. The
-// show draws in an 800 x 600 pixel space scaled to a viewport of the given size.
-void loadShow(int viewportWidth, int viewportHeight);
+// show draws in an 800 x 600 pixel space, shown in the largest centred 4:3
+// area of a drawable of the given size.
+void loadShow(int drawableWidth, int drawableHeight);
 // The Intro, Slideshow, Scroller and Outro phases, one after the other.
 void playPhases();
 // Releases everything loadShow made, in order, and closes SDL.

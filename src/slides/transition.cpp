@@ -5,6 +5,7 @@
 
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/drawing_area.h"
 #include "gfx/quad.h"
 #include "math/curves.h"
 #include "core/frame_timer.h"
@@ -99,17 +100,9 @@ WipeHole wipeHole(const TransitionShape& shape) {
 
 namespace {
 
-// Sets the scissor to window rows and columns [x0, x1) x [y0, y1) of the
-// 800 x 600 screen (y downwards); false if that is empty.
-bool scissorTo(int x0, int y0, int x1, int y1) {
-    x0 = std::max(x0, 0);
-    y0 = std::max(y0, 0);
-    x1 = std::min(x1, 800);
-    y1 = std::min(y1, 600);
-    if (x0 >= x1 || y0 >= y1) return false;
-    glScissor(x0, 600 - y1, x1 - x0, y1 - y0);
-    return true;
-}
+// Sets the scissor to [x0, x1) x [y0, y1) of the 800 x 600 screen (y
+// downwards), wherever on the drawable that lies; false if that is empty.
+bool scissorTo(int x0, int y0, int x1, int y1) { return scissorToShowRect(x0, y0, x1, y1); }
 
 // Calls draw() once for each of the four rectangles that together make the
 // screen outside the hole, with the scissor set to it.

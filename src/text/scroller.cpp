@@ -4,6 +4,7 @@
 
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/drawing_area.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"
 #include "math/curves.h"
@@ -114,7 +115,7 @@ void drawScrollerText(float position) {
     // The text lines that can show between y = 300 and 600, drawn only there:
     // above, the picture stands over the text window.
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 800, 300);  // window rows count from the bottom
+    scissorToShowRect(0, 300, 800, 600);
     const LineWindow window = scrollLineWindow(position);
     for (int i = window.first; i < window.last; ++i) {
         glPushMatrix();
