@@ -42,13 +42,25 @@ bool iconFits(int width, int height) {
     return width > 0 && height > 0 && width <= kMaxIconSize && height <= kMaxIconSize;
 }
 
+namespace {
+// Whether the user has set sdl12-compat's own scaling switches, which then
+// decide how a full-screen show fills the screen.
+bool userScaling = false;
+}  // namespace
+
 void drawWindowDirectly(bool fullscreen) {
-#ifndef __EMSCRIPTEN__
-    if (fullscreen || std::getenv("SDL12COMPAT_WINDOW_SCALING")) return;
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
-#else
     (void)fullscreen;
+#ifndef __EMSCRIPTEN__
+    userScaling = std::getenv("SDL12COMPAT_OPENGL_SCALING") || std::getenv("SDL12COMPAT_WINDOW_SCALING");
+    if (userScaling) return;
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
 #endif
+}
+
+void drawableSize(int& width, int& height) {
+    const SDL_Surface* screen = SDL_GetVideoSurface();
+    width = screen ? screen->w : 0;
+    height = screen ? screen->h : 0;
 }
 
 void initWindow(const char* caption, int width, int height, bool fullscreen) {
@@ -113,6 +125,16 @@ void setVideoMode(const char* caption, int width, int height, bool fullscreen) {
     const int depth = info->vfmt ? info->vfmt->BitsPerPixel : 0;
     Uint32 flags = SDL_OPENGL;
     if (fullscreen) flags |= SDL_FULLSCREEN;
+#ifndef __EMSCRIPTEN__
+    // Full screen at the desktop's own size: no change of video mode, and a
+    // frame drawn at the screen's resolution, sharp, rather than drawn at
+    // 800 x 600 and stretched. Before the window opens SDL reports the
+    // desktop's mode.
+    if (fullscreen && !userScaling && info->current_w > 0 && info->current_h > 0) {
+        width = info->current_w;
+        height = info->current_h;
+    }
+#endif
 #ifndef __EMSCRIPTEN__
     // A stencil buffer spares the slide wipe much of its work; the wipe does
     // without where there is none.

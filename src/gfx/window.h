@@ -4,14 +4,17 @@
 
 void initWindow(const char* caption, int width, int height, bool fullscreen);
 
-// Before SDL starts: a window at the size the show draws at gets its frames
-// drawn into it directly. sdl12-compat would otherwise draw every frame into a
-// framebuffer of its own and copy it to the window at each swap, so that it can
-// scale a fullscreen show to the desktop; in a window that copy changes no
-// pixel, and on a software renderer it costs as much as a full-screen picture
-// every frame. Fullscreen keeps the scaling, and a user's own setting of
-// SDL12COMPAT_OPENGL_SCALING or SDL12COMPAT_WINDOW_SCALING is left alone.
+// Before SDL starts: the show's frames are drawn straight into its window.
+// sdl12-compat would otherwise draw every frame into a framebuffer of its own
+// and copy it to the window at each swap, so that it can scale an 800 x 600
+// picture to the desktop; on a software renderer that copy costs as much as a
+// full-screen picture every frame. A full-screen show instead opens at the
+// desktop's size and draws its 800 x 600 space there itself (see
+// gfx/drawing_area.h). A user's own setting of SDL12COMPAT_OPENGL_SCALING or
+// SDL12COMPAT_WINDOW_SCALING is left alone, and then the library scales.
 void drawWindowDirectly(bool fullscreen);
+// The size in pixels of what the window's frames are drawn into.
+void drawableSize(int& width, int& height);
 void setVideoMode(const char* caption, int width, int height, bool fullscreen);
 void initGl(int width, int height);
 void pushOrtho2D(float width, float height);
