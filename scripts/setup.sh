@@ -29,6 +29,8 @@ VIDEO=(
 PACKAGE=(
   # building and checking the Debian package
   dpkg-dev debhelper fakeroot lintian desktop-file-utils appstream
+  # the recorder's manual page, made from its --help
+  help2man
 )
 WEB=(
   # the browser build and its test browser
@@ -39,6 +41,8 @@ TEST=(
   # headless tests: virtual X server with software GL, a small window manager (for full
   # screen), real input, screenshots, sound checks
   xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri sox jwm python3 procps
+  # the package test: a bare Debian 12 to install into, and its manual pages read
+  mmdebstrap man-db
 )
 
 PACKAGES=("${SHOW[@]}")
