@@ -11,19 +11,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Xlib names a type Window, as the tests here are named.
+#define Window XlibWindow
+#include <X11/Xlib.h>
+#undef Window
+
 #include "gfx/window.h"
 #include "pictures.h"
 
 namespace {
 
 // Runs in the child: diagnostics go to stderr, where the death test looks.
-void startIn(const std::string& dir, const char* videoDriver) {
+void startIn(const std::string& dir, const char* videoDriver, bool fullscreen = false) {
     if (chdir(dir.c_str()) != 0) std::exit(3);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (videoDriver) setenv("SDL_VIDEODRIVER", videoDriver, 1);
     std::fflush(stdout);
     dup2(2, 1);
-    initWindow("Mijotine - Issue 1 - In the kitchen with Stovecraft", 800, 600, false);
+    initWindow("Mijotine - Issue 1 - In the kitchen with Stovecraft", 800, 600, fullscreen);
     SDL_Surface* screen = SDL_GetVideoSurface();
     char* title = nullptr;
     char* icon = nullptr;
@@ -68,6 +73,26 @@ TEST_F(Window, AShowInAWindowDrawsIntoItDirectlyUnlessTheUserAsksForScaling) {
         {
             setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
             startIn(dir_, nullptr);
+        },
+        testing::ExitedWithCode(0), "\nwindow 800x600 gl=1 [^\n]* through a framebuffer\n$");
+}
+
+TEST_F(Window, FullScreenDrawsAtTheScreensOwnSizeUnlessTheUserAsksForScaling) {
+    // No change of video mode and no stretched 800 x 600 picture: the window
+    // is the desktop's size and the frames are drawn into it at that size.
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const std::string size = std::to_string(DisplayWidth(display, DefaultScreen(display))) + "x" +
+                             std::to_string(DisplayHeight(display, DefaultScreen(display)));
+    XCloseDisplay(display);
+    ASSERT_NE(size, "800x600") << "run under a screen of another size";
+    EXPECT_EXIT(startIn(dir_, nullptr, true), testing::ExitedWithCode(0),
+                "\nwindow " + size + " gl=1 [^\n]* directly\n$");
+    // The library's own switch keeps the library's scaling of an 800 x 600 show.
+    EXPECT_EXIT(
+        {
+            setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
+            startIn(dir_, nullptr, true);
         },
         testing::ExitedWithCode(0), "\nwindow 800x600 gl=1 [^\n]* through a framebuffer\n$");
 }
