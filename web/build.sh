@@ -24,5 +24,17 @@ export NODE_PATH=/usr/share/nodejs
         -DDATA_DIR="$REPO/data" -DOUT_DIR="$REPO/$OUT" >/dev/null
 cmake --build "$WEB_BUILD" -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-cp web/index.html web/page.js web/page.css "$OUT/"
+cp web/page.js web/page.css "$OUT/"
+# The page carries the size and a digest of each of the show's files: it
+# checks what arrives against them, and they name this build.
+facts=""
+for f in mijotine.js mijotine.wasm mijotine.data song.ogg page.js page.css; do
+    size=$(stat -c %s "$OUT/$f")
+    hash=$(sha256sum "$OUT/$f" | cut -c1-16)
+    facts="$facts${facts:+,}\"$f\":{\"size\":$size,\"hash\":\"$hash\"}"
+done
+sed "s|<script id=\"build\" type=\"application/json\">{}</script>|<script id=\"build\" type=\"application/json\">{\"files\":{$facts}}</script>|" \
+    web/index.html >"$OUT/index.html.new"
+grep -q '"files":{"mijotine.js"' "$OUT/index.html.new" || { echo "build.sh: the page's file list was not written" >&2; exit 1; }
+mv "$OUT/index.html.new" "$OUT/index.html"
 echo "$OUT/index.html"

@@ -1,19 +1,141 @@
 'use strict';
 // The page around the show: the start-up question as the page's own dialog,
 // the sound and full screen that the viewer's answer allows, the show's own
-// typeface for its text, and the emscripten module's settings.
+// typeface for its text, and the show's files. The page fetches those itself,
+// all at once and from its first moment, says how far they have come, checks
+// them against the sizes the build wrote into the page, and says in plain
+// words what failed and what to do when one cannot be had. While the question
+// waits for its answer the browser decodes the pictures and the song with
+// its own decoders, beside the program's start.
 (function () {
   const canvas = document.getElementById('canvas');
   const dialog = document.getElementById('question');
   const status = document.getElementById('status');
+  const problem = document.getElementById('problem');
   // The show opens "./data/font.ttf"; the browser's SDL_ttf draws with the
   // font family of that (normalised) name.
   const FONT_FILE = 'data/font.ttf';
+  const SONG_FILE = 'song.ogg';
   const ANSWERS = { yes: 0, no: 1, cancel: 2 };
+  const mark = (what) => performance.mark('mijotine:' + what);
+
+  // The build's list of the show's files with their sizes.
+  let built = {};
+  try {
+    built = JSON.parse(document.getElementById('build').textContent).files || {};
+  } catch (e) {
+    built = {};
+  }
+  const FILES = [
+    { name: 'mijotine.js', what: 'script' },
+    { name: 'mijotine.wasm', what: 'program' },
+    { name: 'mijotine.data', what: 'pictures and font' },
+    { name: SONG_FILE, what: 'music' },
+  ];
+  for (const file of FILES) file.size = (built[file.name] || {}).size || 0;
 
   let answer = null;
   let answerGiven = null;
   const answered = new Promise((resolve) => { answerGiven = resolve; });
+  let failed = false;
+
+  // ------------------------------------------------------------ what failed
+
+  const RELOAD = 'Reload the page to try again. If it keeps failing, the copy of the show on this site ' +
+    'is incomplete: please tell whoever runs the site.';
+
+  // Replaces the question (or the show) with a plain account of what failed.
+  function fail(text, advice) {
+    if (failed) return;
+    failed = true;
+    document.removeEventListener('keydown', onDialogKey, true);
+    dialog.hidden = true;
+    status.textContent = '';
+    document.body.classList.add('failed');
+    document.getElementById('problem-text').textContent = text;
+    document.getElementById('problem-advice').textContent = advice;
+    problem.hidden = false;
+    document.getElementById('problem-reload').focus();
+  }
+  document.getElementById('problem-reload').addEventListener('click', () => location.reload());
+
+  class FileProblem extends Error {
+    constructor(text, advice) {
+      super(text);
+      this.advice = advice;
+    }
+  }
+
+  function hasWebGL() {
+    try {
+      const gl = document.createElement('canvas').getContext('webgl');
+      if (!gl) return false;
+      const lose = gl.getExtension('WEBGL_lose_context');
+      if (lose) lose.loseContext();
+      return true;
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // ------------------------------------------------------------ the files
+
+  const megabytes = (n) => (n / 1e6).toFixed(1);
+  let received = 0;
+  function showProgress() {
+    if (failed || answer === ANSWERS.cancel || status.dataset.done) return;
+    const total = FILES.reduce((sum, f) => sum + (f.size || 0), 0);
+    status.textContent = total
+      ? `Loading the show: ${megabytes(received)} of ${megabytes(total)} MB`
+      : `Loading the show: ${megabytes(received)} MB`;
+  }
+
+  // A file's bytes, counted into the progress as they come; a FileProblem
+  // with the words for the viewer when the file cannot be had whole.
+  async function download(file) {
+    const label = `The show's ${file.what} (${file.name})`;
+    let response;
+    try {
+      response = await fetch(file.name);
+    } catch (e) {
+      throw new FileProblem(`${label} could not be fetched: the connection failed.`,
+        'Check the network connection, then reload the page.');
+    }
+    if (!response.ok) {
+      throw new FileProblem(`${label} could not be loaded: the site answered "${response.status} ` +
+        `${response.statusText || 'error'}".`, RELOAD);
+    }
+    if (!file.size) file.size = Number(response.headers.get('Content-Length')) || 0;
+    showProgress();
+    const parts = [];
+    let got = 0;
+    try {
+      const reader = response.body.getReader();
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        parts.push(value);
+        got += value.length;
+        received += value.length;
+        showProgress();
+      }
+    } catch (e) {
+      throw new FileProblem(`${label} stopped arriving after ${megabytes(got)} of ${megabytes(file.size)} MB.`,
+        'Check the network connection, then reload the page.');
+    }
+    if (file.size && got !== file.size) {
+      throw new FileProblem(`${label} arrived incomplete: ${megabytes(got)} MB of ${megabytes(file.size)} MB.`,
+        RELOAD);
+    }
+    const bytes = new Uint8Array(got);
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    mark(file.name);
+    return bytes;
+  }
 
   // What WebGL lacks of the show's OpenGL 1.1 calls: GL_CLAMP becomes its
   // nearest kin, a texture format given as a component count becomes the
@@ -47,7 +169,7 @@
       if (target === GL_GENERATE_MIPMAP_HINT) hint.call(this, target, mode);
     };
   }
-  webglShims(WebGLRenderingContext.prototype);
+  if (window.WebGLRenderingContext) webglShims(WebGLRenderingContext.prototype);
 
   // SDL's surfaces are canvases whose pixels the show reads back.
   const getContext = HTMLCanvasElement.prototype.getContext;
@@ -56,15 +178,19 @@
     return getContext.call(this, type, options);
   };
 
+  // ------------------------------------------------------------ the answer
+
   function answerWith(which) {
-    if (answer !== null) return;
+    if (answer !== null || failed) return;
     answer = which;
+    mark('answered');
     dialog.hidden = true;
     document.removeEventListener('keydown', onDialogKey, true);
     if (which === ANSWERS.cancel) {
       document.body.classList.add('not-run');
       status.textContent = 'The show was not run.';
     } else {
+      document.body.classList.add('playing');
       // The answer is the viewer's gesture: the only moment a page may start
       // its sound or ask for full screen.
       try {
@@ -97,37 +223,68 @@
   document.getElementById('answer-no').addEventListener('click', () => answerWith(ANSWERS.no));
   document.getElementById('answer-cancel').addEventListener('click', () => answerWith(ANSWERS.cancel));
 
-  // The font comes out of the data package once it has arrived.
-  function loadFont() {
-    try {
-      const bytes = Module.FS.readFile('/' + FONT_FILE);
-      const face = new FontFace(FONT_FILE, bytes);
-      return face.load().then((loaded) => { document.fonts.add(loaded); });
-    } catch (e) {
-      return Promise.resolve();  // the show says itself that the font is missing
+  // ------------------------------------------------------------ the program
+
+  // Once the package is in the program's file system: the pictures decoded
+  // by the browser (off the page's thread where it can), each ready for the
+  // program's IMG_Load, which looks for it there first, and the font loaded
+  // for the scroll text. The program starts once the pictures are ready.
+  let fontLoaded = Promise.resolve();
+  function prepareFiles() {
+    Module.preloadedImages = Module.preloadedImages || {};
+    const pictures = [];
+    for (const name of Module.FS.readdir('/data')) {
+      const type = /\.jpg$/.test(name) ? 'image/jpeg' : /\.png$/.test(name) ? 'image/png' : null;
+      if (!type || !window.createImageBitmap) continue;
+      const path = '/data/' + name;
+      const blob = new Blob([Module.FS.readFile(path)], { type });
+      pictures.push(createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
+        .then((bitmap) => { Module.preloadedImages[path] = bitmap; })
+        .catch(() => {}));  // the program decodes it itself, and says so if it cannot
     }
+    try {
+      const face = new FontFace(FONT_FILE, Module.FS.readFile('/' + FONT_FILE));
+      fontLoaded = face.load().then((loaded) => { document.fonts.add(loaded); }, () => {});
+    } catch (e) {
+      fontLoaded = Promise.resolve();  // the show says itself that the font is missing
+    }
+    Module.addRunDependency('pictures');
+    Promise.all(pictures).then(() => {
+      mark('pictures decoded');
+      Module.removeRunDependency('pictures');
+    });
   }
 
   function isNotice(text) {
     return /^WARNING: /.test(text) || / is a no-op for performance reasons$/.test(text);
   }
+  let lastLine = '';
 
   window.Module = {
     canvas: canvas,
-    print: (text) => console.log(text),
+    print: (text) => {
+      lastLine = text;
+      console.log(text);
+    },
     // The show writes nothing to standard error; emscripten's notices about
     // its own workarounds are no errors of the show's.
     printErr: (text) => (isNotice(text) ? console.info : console.error)(text),
-    setStatus: (text) => {
-      if (answer !== ANSWERS.cancel) status.textContent = text.replace(/\(\d+\/\d+\)/, '');
-    },
+    // The page says itself how far the files have come.
+    setStatus: () => {},
+    // Each picture is loaded once: its decoded copy goes once used.
+    freePreloadedMediaOnUse: true,
+    preRun: [prepareFiles],
+    onRuntimeInitialized: () => mark('program started'),
     // The show's question: the dialog is up from the start, so the answer
     // may come before the program has arrived.
     askQuestion: function (title, text) {
       document.getElementById('question-title').textContent = title;
       document.getElementById('question-text').textContent = text;
-      return Promise.all([answered, loadFont()]).then(([which]) => {
-        if (which !== ANSWERS.cancel) status.textContent = '';
+      return Promise.all([answered, fontLoaded]).then(([which]) => {
+        if (which !== ANSWERS.cancel) {
+          status.dataset.done = '1';
+          status.textContent = soundProblem;
+        }
         return which;
       });
     },
@@ -135,5 +292,78 @@
       Module.showEnded = { status: exitStatus };
       if (answer !== ANSWERS.cancel) status.textContent = 'The show has ended.';
     },
+    // A failed start inside the program (it prints its reason, then exits 1).
+    quit: function (exitStatus, toThrow) {
+      if (exitStatus !== 0) {
+        Module.showEnded = { status: exitStatus };
+        fail(`The show stopped as it started: ${lastLine || 'it gave no reason'}.`,
+          'Reload the page, or try another browser.');
+      }
+      throw toThrow;
+    },
+    onAbort: function (what) {
+      fail(`The show stopped with an error inside the program (${what}).`, 'Reload the page, or try another browser.');
+    },
   };
+
+  canvas.addEventListener('webglcontextlost', (event) => {
+    event.preventDefault();
+    if (!Module.showEnded) {
+      fail('The browser took the show\'s drawing surface away (its WebGL context was lost).',
+        'Reload the page to start the show again.');
+    }
+  });
+
+  // The files, all at once from the start; the script runs once the package
+  // and the program are here, so that nothing of the show waits on a file
+  // that never comes.
+  showProgress();
+  let soundProblem = '';
+  const [script, program, data, song] = FILES.map((file) => download(file));
+  // The song is decoded as soon as it is here, for the music to take when
+  // it starts. Without it the show plays in silence, as it does without its
+  // music file anywhere, and the page says why.
+  const decoding = window.OfflineAudioContext ? new OfflineAudioContext(2, 1, 44100) : null;
+  Module.decodedMusic = {
+    [SONG_FILE]: song.then((bytes) => {
+      if (!decoding) throw new Error('no Web Audio');
+      return decoding.decodeAudioData(bytes.buffer);
+    }).then((buffer) => {
+      mark('music decoded');
+      return buffer;
+    }, (e) => {
+      soundProblem = e instanceof FileProblem ? `${e.message} The show plays without its music.` :
+        'This browser could not decode the music: the show plays without it.';
+      if (status.dataset.done && !failed) status.textContent = soundProblem;
+      throw Object.assign(new Error(soundProblem), { missing: e instanceof FileProblem });
+    }),
+  };
+  Module.decodedMusic[SONG_FILE].catch(() => {});
+  const compiled = program.then((bytes) => WebAssembly.compile(bytes).catch(() => {
+    throw new FileProblem("The show's program (mijotine.wasm) is damaged: this browser could not compile it.",
+      RELOAD);
+  }));
+  Module.instantiateWasm = (imports, done) => {
+    compiled.then((module) => WebAssembly.instantiate(module, imports).then((instance) => done(instance, module)))
+      .catch((e) => fail(`The show's program could not be started (${e && e.message ? e.message : e}).`,
+        'Reload the page, or try another browser.'));
+    return {};
+  };
+  Promise.all([script, compiled, data]).then(([source, , package_]) => {
+    if (failed) return;
+    Module.getPreloadedPackage = () => package_.buffer;
+    const tag = document.createElement('script');
+    tag.src = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    document.body.appendChild(tag);
+  }, (e) => {
+    if (e instanceof FileProblem) fail(e.message, e.advice);
+    else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
+  });
+  // Whether the browser can draw at all, after the page's first paint.
+  requestAnimationFrame(() => setTimeout(() => {
+    if (!hasWebGL()) {
+      fail('This browser cannot draw the show: WebGL is turned off or not available here.',
+        'Try another browser, or turn on graphics (hardware) acceleration in this one.');
+    }
+  }, 0));
 })();

@@ -20,21 +20,29 @@ EM_JS(int, pageMusicOpen, (), {
     return 1;
 });
 
-// The track's number, or -1 when the file is missing, -2 when it does not decode.
+// The track's number, or -1 when the file is missing, -2 when it does not
+// decode. The page fetches and decodes the song itself, beside the pictures
+// (Module.decodedMusic, by its file name); any other file comes from the
+// program's files.
 EM_ASYNC_JS(int, pageMusicLoad, (const char* path), {
     const music = Module.music;
-    let bytes;
-    try {
-        bytes = FS.readFile(UTF8ToString(path));
-    } catch (e) {
-        return -1;
+    const name = UTF8ToString(path).replace(/^.*[/]/, '');
+    const early = Module.decodedMusic && Module.decodedMusic[name];
+    let bytes = null;
+    if (!early) {
+        try {
+            bytes = FS.readFile(UTF8ToString(path));
+        } catch (e) {
+            return -1;
+        }
     }
     try {
-        const buffer = await music.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength));
+        const buffer = await (early ||
+            music.context.decodeAudioData(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength)));
         music.tracks.push(buffer);
         return music.tracks.length - 1;
     } catch (e) {
-        return -2;
+        return e && e.missing ? -1 : -2;
     }
 });
 

@@ -1,21 +1,69 @@
 // The show's entry in a web page. The browser shows a frame only when the
 // program gives it its turn, so presenting a frame yields once; everything
-// else is the desktop show itself.
+// else is the desktop show itself, run step by step here so that the page can
+// be told what each frame shows.
 
 #include <emscripten.h>
 
+#include <functional>
+
+#include "core/globals.h"
 #include "core/io.h"
 #include "core/music_io.h"
+#include "gfx/loading_screen.h"
+#include "platform/question.h"
 #include "platform/web_page.h"
+#include "show/phases.h"
 #include "show/show.h"
+#include "slides/transition.h"
 
-// The page may look at each frame while it is still in the drawing buffer
-// (before the browser shows it and lets it go), through Module.onFrame.
-EM_JS(void, pageFrameDrawn, (), {
-    if (Module.onFrame) Module.onFrame();
+// What the frame just drawn shows, while it is still in the drawing buffer
+// (before the browser shows it and lets it go), for Module.onFrame: the
+// phase, the table slot of its full-screen picture, that picture's grey level
+// (the loading screen's progress while loading), how far a wipe into it has
+// come (from 0 to 1; -1 with none running) and the scroll text's position.
+// Only a test sets Module.onFrame: it sees every frame, however slow the
+// machine, where screenshots would step over a card that lasts seconds.
+// clang-format off
+EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll), {
+    if (!Module.onFrame) return;
+    const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
+    Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
+                    level : level, wipe : wipe, scroll : scroll});
 });
 
+// The browser's turn after a frame: a message to the page itself comes back
+// at once, where a timer would wait at least a few milliseconds each time.
+EM_ASYNC_JS(void, pageYield, (), {
+    const channel = Module.yieldChannel || (Module.yieldChannel = new MessageChannel());
+    await new Promise((resolve) => {
+        channel.port1.onmessage = resolve;
+        channel.port2.postMessage(0);
+    });
+});
+
+EM_JS(void, pageShowEnded, (int status), {
+    if (Module.onShowEnded) Module.onShowEnded(status);
+});
+// clang-format on
+
 namespace {
+
+struct FrameNote {
+    int phase = 0;  // the order of the names in pageFrameDrawn
+    int slot = -1;
+    float level = 0;
+    float wipe = -1;
+};
+
+float loadingProgress = 0;
+std::function<FrameNote()> noteFrame = [] { return FrameNote{0, -1, loadingProgress, -1}; };
+
+// How far the running wipe has come, or -1.
+float wipeDone() {
+    if (!slideTransition || slideTransition->remaining <= 0 || slideTransition->duration <= 0) return -1;
+    return 1 - slideTransition->remaining / slideTransition->duration;
+}
 
 class PageIo : public ShowIo {
 public:
@@ -25,22 +73,37 @@ public:
     Uint8 getMouseState(int* x, int* y) override { return SDL_GetMouseState(x, y); }
     void swapBuffers() override {
         SDL_GL_SwapBuffers();
-        pageFrameDrawn();
-        emscripten_sleep(0);
+        const FrameNote note = noteFrame();
+        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition);
+        pageYield();
     }
 };
 
 PageIo pageIo;
+
+// The four phases as the desktop plays them, each frame noted for the page.
+void playNotedPhases() {
+    ShowFlags flags;
+    IntroPhase intro(flags);
+    noteFrame = [&] { return FrameNote{1, intro.shown.card, intro.shown.brightness, -1}; };
+    runPhase(intro);
+    SlideshowPhase slideshow(flags);
+    noteFrame = [&] { return FrameNote{2, slideshow.slide, 1, wipeDone()}; };
+    runPhase(slideshow);
+    ScrollerPhase scroller(flags);
+    noteFrame = [] { return FrameNote{3, 12, 1, -1}; };
+    runPhase(scroller);
+    OutroPhase outro;
+    noteFrame = [&] { return FrameNote{4, outro.card, outro.brightness, wipeDone()}; };
+    runPhase(outro);
+    noteFrame = [] { return FrameNote{4, -1, 0, -1}; };
+}
 
 }  // namespace
 
 // The page's dialog resolves with 0 (Yes), 1 (No) or 2 (Cancel).
 EM_ASYNC_JS(int, pageQuestion, (const char* title, const char* text), {
     return await Module.askQuestion(UTF8ToString(title), UTF8ToString(text));
-});
-
-EM_JS(void, pageShowEnded, (int status), {
-    if (Module.onShowEnded) Module.onShowEnded(status);
 });
 
 FullscreenAnswer askInPage(const char* title, const char* text) {
@@ -57,7 +120,18 @@ FullscreenAnswer askInPage(const char* title, const char* text) {
 int main() {
     setShowIo(&pageIo);
     setMusicIo(&webMusicIo());
-    const int status = runShow();
-    pageShowEnded(status);
-    return status;
+    setLoadingScreenObserver([](float progress, int) { loadingProgress = progress; });
+
+    // runShow's steps, with the phases noted.
+    initShowState();
+    const FullscreenAnswer answer =
+        askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
+    if (answer != FullscreenAnswer::Cancel) {
+        openShowWindow(answer == FullscreenAnswer::Yes);
+        loadShow(800, 600);
+        playNotedPhases();
+        shutDownShow();
+    }
+    pageShowEnded(0);
+    return 0;
 }

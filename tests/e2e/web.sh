@@ -11,9 +11,22 @@ if [ -z "${WEB_OUT_READY:-}" ]; then
     BUILD=$(dirname "$E2E_MIJ") bash "$E2E_REPO/web/build.sh" >"$S/build.log" 2>&1 ||
         fail "building the web page failed: $(tail -20 "$S/build.log")"
 fi
-for f in index.html page.js page.css mijotine.js mijotine.wasm mijotine.data; do
+for f in index.html page.js page.css mijotine.js mijotine.wasm mijotine.data song.ogg; do
     [ -s "$WEB_OUT/$f" ] || fail "no $f in $WEB_OUT"
 done
+
+# The site: the page at its root, and beside it copies that each lack one of
+# its files or have it cut short, for the page's words about each failure.
+SITE=$S/site
+rm -rf "$SITE"
+mkdir -p "$SITE"
+for f in "$WEB_OUT"/*; do ln -s "$f" "$SITE/"; done
+for case in no-data cut-data no-wasm; do
+    mkdir "$SITE/$case"
+    for f in "$WEB_OUT"/*; do ln -s "$f" "$SITE/$case/"; done
+done
+rm "$SITE/no-data/mijotine.data" "$SITE/no-wasm/mijotine.wasm" "$SITE/cut-data/mijotine.data"
+head -c $(($(stat -c %s "$WEB_OUT/mijotine.data") / 2)) "$WEB_OUT/mijotine.data" >"$SITE/cut-data/mijotine.data"
 
 # puppeteer-core from npm, as locked; it drives the system's chromium.
 TOOLS=$E2E_REPO/tests/web
@@ -25,7 +38,7 @@ fi
 
 # A static server on a free port of the loopback address.
 PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$WEB_OUT" >"$S/http.log" 2>&1 &
+python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$SITE" >"$S/http.log" 2>&1 &
 SHOW_PID=$!  # stopped by the shared clean-up
 d=$(deadline 20)
 until python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$PORT/index.html')" 2>/dev/null; do

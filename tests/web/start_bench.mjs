@@ -1,6 +1,10 @@
-// How long the page takes from opening to the first title card, answered at
-// once (No) in Debian's headless chromium, and how much it downloads.
+// How long the page takes from opening to the question and to the first
+// title card, answered at once (No), in Debian's headless chromium, where the
+// time goes on the way, and how much it downloads; medians of several runs.
 //   node tests/web/start_bench.mjs <page url> <data dir> [runs]
+// The card counts as shown in the first frame that draws it faded in half-way
+// or more (the page reports every frame to a test hook), and again on the
+// first screenshot that matches it about as closely.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -8,7 +12,7 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 const [url, dataDir, runsArg] = process.argv.slice(2);
-const runs = Number(runsArg || 3);
+const runs = Number(runsArg || 5);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'mijotine-web-bench-'));
 const ref = path.join(scratch, 'ref.png');
 execFileSync('convert', [path.join(dataDir, 'mij1.jpg'), '-resize', '800x600!', ref]);
@@ -23,6 +27,56 @@ function mae(file) {
   return Number(/\(([0-9.e+-]+)\)/.exec(out)[1]);
 }
 
+// Installed before the page's own scripts: marks the moments that the page
+// does not mark itself, times the uploads and the music's decoding, and keeps
+// the page's frame reports.
+function instrument() {
+  const log = (window.benchLog = []);
+  const mark = (what, extra) => log.push([what, performance.now(), extra]);
+  let module = null;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (m) => {
+      module = m;
+      if (!m || m.benchWrapped) return;
+      m.benchWrapped = true;
+      const ready = m.onRuntimeInitialized;
+      m.onRuntimeInitialized = function () {
+        mark('runtime');
+        if (ready) ready.apply(this, arguments);
+      };
+      // The show yields right after each frame; its own timer fires just
+      // after this one, so 'resumed' is when the show goes on.
+      m.onFrame = (note) => {
+        mark('frame', note);
+        setTimeout(() => mark('resumed'), 0);
+      };
+    },
+  });
+  const timed = (proto, name, what, big) => {
+    const original = proto[name];
+    proto[name] = function (...args) {
+      const t = performance.now();
+      const r = original.apply(this, args);
+      if (!big || big(args)) {
+        if (r && typeof r.then === 'function') r.then(() => mark(what, performance.now() - t), () => {});
+        else mark(what, performance.now() - t);
+      }
+      return r;
+    };
+  };
+  timed(WebGLRenderingContext.prototype, 'texImage2D', 'upload', (a) => a.length === 9 && a[3] * a[4] >= 128 * 128);
+  if (window.BaseAudioContext) timed(BaseAudioContext.prototype, 'decodeAudioData', 'music decoded');
+}
+
+const median = (xs) => {
+  const s = xs.filter((x) => Number.isFinite(x)).sort((a, b) => a - b);
+  if (!s.length) return NaN;
+  return s.length % 2 ? s[(s.length - 1) / 2] : (s[s.length / 2 - 1] + s[s.length / 2]) / 2;
+};
+const rows = [];
+
 for (let run = 0; run < runs; ++run) {
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
@@ -33,12 +87,9 @@ for (let run = 0; run < runs; ++run) {
   });
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 600 });
-  let bytes = 0;
-  page.on('response', async (r) => {
-    try { bytes += (await r.buffer()).length; } catch (e) { /* redirects carry no body */ }
-  });
+  await page.evaluateOnNewDocument(instrument);
   const t0 = Date.now();
-  await page.goto(url);
+  await page.goto(url, { waitUntil: 'domcontentloaded' });
   await page.waitForSelector('#answer-no', { visible: true });
   const asked = Date.now() - t0;
   await page.click('#answer-no');
@@ -48,9 +99,72 @@ for (let run = 0; run < runs; ++run) {
     await page.screenshot({ path: shot, clip: { x: 0, y: 0, width: 800, height: 600 } });
     if (mae(shot) < 0.2) break;
   }
-  const card = Date.now() - t0;
-  console.log(`run ${run + 1}: question after ${asked} ms, first title card after ${card} ms, ` +
-    `${(bytes / 1048576).toFixed(2)} MiB downloaded`);
+  const seen = Date.now() - t0;
+  const facts = await page.evaluate(() => {
+    const resources = {};
+    for (const r of performance.getEntriesByType('resource')) {
+      const name = r.name.replace(/^.*\//, '');
+      resources[name] = { end: r.responseEnd, bytes: r.transferSize || r.encodedBodySize || 0 };
+    }
+    const nav = performance.getEntriesByType('navigation')[0];
+    const paint = performance.getEntriesByType('paint').find((p) => p.name === 'first-contentful-paint');
+    const marks = {};
+    for (const m of performance.getEntriesByType('mark')) marks[m.name] = m.startTime;
+    return { resources, page: nav ? nav.responseEnd : NaN, paint: paint ? paint.startTime : NaN, marks,
+      log: window.benchLog };
+  });
   await browser.close();
+
+  // Navigation start is 0 on the page's clock.
+  const frames = facts.log.filter((e) => e[0] === 'frame');
+  const loading = frames.filter((e) => e[2].phase === 'loading');
+  const intro = frames.filter((e) => e[2].phase === 'intro');
+  const at = (what) => (facts.log.find((e) => e[0] === what) || [])[1];
+  const firstLoading = loading.length ? loading[0][1] : NaN;
+  const firstIntro = intro.length ? intro[0][1] : NaN;
+  // The Intro's first frame shows the card at its full level for a moment
+  // (its clock still at 0); the card counts once it has faded in half-way.
+  const card = (intro.slice(1).find((e) => e[2].slot === 0 && e[2].level >= 0.5) || [])[1];
+  // Between the first loading frame and the first Intro frame: the time the
+  // show spends handing each frame to the browser and back, and the rest.
+  let yielded = 0;
+  for (let i = 0; i < facts.log.length - 1; ++i) {
+    const e = facts.log[i];
+    if (e[0] !== 'frame' || e[1] < firstLoading || e[1] >= firstIntro) continue;
+    const next = facts.log.slice(i + 1).find((n) => n[0] === 'resumed');
+    if (next) yielded += next[1] - e[1];
+  }
+  const uploads = facts.log.filter((e) => e[0] === 'upload' && e[1] >= firstLoading - 1 && e[1] <= firstIntro);
+  const uploadMs = uploads.reduce((a, e) => a + e[2], 0);
+  const music = facts.log.find((e) => e[0] === 'music decoded');
+  const bytes = Object.values(facts.resources).reduce((a, r) => a + r.bytes, 0);
+  const row = {
+    question: asked,
+    'card (hook)': card,
+    'card (screenshot)': seen,
+    'page received': facts.page,
+    'first paint (question, progress)': facts.paint,
+    'data received': (facts.resources['mijotine.data'] || {}).end,
+    'wasm received': (facts.resources['mijotine.wasm'] || {}).end,
+    'runtime ready': at('runtime'),
+    'first loading frame': firstLoading,
+    'first Intro frame': firstIntro,
+    'loading frames': loading.length,
+    'yielding frames (ms)': yielded,
+    'uploads (ms)': uploadMs,
+    'music decode (ms)': music ? music[2] : NaN,
+    'loading screen to Intro (ms)': firstIntro - firstLoading,
+    'Intro to card (ms)': card - firstIntro,
+    MiB: bytes / 1048576,
+  };
+  for (const [name, t] of Object.entries(facts.marks)) if (name.startsWith('mijotine:')) row[name.slice(9)] = t;
+  rows.push(row);
+  console.log(`run ${run + 1}: question after ${asked} ms, first title card after ${Math.round(card)} ms ` +
+    `(screenshot: ${seen} ms), ${row.MiB.toFixed(2)} MiB downloaded`);
+}
+console.log(`\nmedians of ${runs} runs (ms from opening the page, unless named otherwise):`);
+for (const key of Object.keys(rows[0])) {
+  const m = median(rows.map((r) => r[key]));
+  console.log(`  ${key.padEnd(30)} ${key === 'MiB' ? m.toFixed(2) : Math.round(m)}`);
 }
 fs.rmSync(scratch, { recursive: true, force: true });
