@@ -8,8 +8,14 @@
 // frame, sleeping only on the scripted clock), so a whole show runs as fast as
 // the machine draws it; only the CPU-share run sleeps for real.
 //
-//   frame_bench [scroller-frames]     (run from the repository root)
-//   frame_bench startup               (the start-up figures alone)
+//   frame_bench [scroller-frames] [WxH ...]   (run from the repository root)
+//   frame_bench startup [WxH ...]             (the start-up figures alone)
+//
+// Each size (800x600 unless any is named) is measured in a window of its own
+// in a process of its own, one after the other, the show drawn into the whole
+// window as a full screen of that size is drawn: 1440x1080 is the 4:3 area of
+// a 1920 x 1080 screen. Run it under an X screen that holds the largest, e.g.
+// xvfb-run -a -s "-screen 0 1920x1080x24" build/frame_bench 1500 800x600 1440x1080.
 
 #include <algorithm>
 #include <chrono>
@@ -20,6 +26,8 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
@@ -28,6 +36,7 @@
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "core/io.h"
+#include "gfx/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "gfx/quad.h"
 #include "gfx/textures.h"
@@ -169,18 +178,25 @@ double decodeAllMs() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const bool startupOnly = argc > 1 && std::string(argv[1]) == "startup";
-    const int scrollerFrames = argc > 1 && !startupOnly ? std::atoi(argv[1]) : 1500;
+int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     drawWindowDirectly(false);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("SDL_Init failed: %s\n", SDL_GetError());
         return 1;
     }
-    setVideoMode("Mijotine frame bench", 800, 600, false);
+    setVideoMode("Mijotine frame bench", width, height, false);
+    int drawnWidth = 0, drawnHeight = 0;
+    drawableSize(drawnWidth, drawnHeight);
+    if (drawnWidth != width || drawnHeight != height) {
+        std::printf("got a window of %d x %d for %d x %d: is the X screen large enough?\n", drawnWidth, drawnHeight,
+                    width, height);
+        return 1;
+    }
     initGl(800, 600);
+    setDrawable(width, height);
     pushOrtho2D(800, 600);
-    std::printf("GL renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("\n======== %d x %d\nGL renderer: %s\n", width, height,
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     // ------------------------------------------------------------ start-up
     // The show's own sequence from the window to the first title card (the
@@ -361,4 +377,41 @@ int main(int argc, char** argv) {
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     return 0;
+}
+
+int main(int argc, char** argv) {
+    bool startupOnly = false;
+    int scrollerFrames = 1500;
+    std::vector<std::pair<int, int>> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        int w = 0, h = 0;
+        char tail = 0;
+        if (arg == "startup") {
+            startupOnly = true;
+        } else if (std::sscanf(arg.c_str(), "%dx%d%c", &w, &h, &tail) == 2 && w > 0 && h > 0) {
+            sizes.emplace_back(w, h);
+        } else if (std::atoi(arg.c_str()) > 0) {
+            scrollerFrames = std::atoi(arg.c_str());
+        } else {
+            std::printf("usage: frame_bench [startup | scroller-frames] [WxH ...]\n");
+            return 2;
+        }
+    }
+    if (sizes.empty()) sizes.emplace_back(800, 600);
+    int status = 0;
+    for (const auto& size : sizes) {
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int rc = bench(startupOnly, scrollerFrames, size.first, size.second);
+            std::fflush(stdout);
+            _exit(rc);
+        }
+        int childStatus = 0;
+        if (child < 0 || waitpid(child, &childStatus, 0) != child || !WIFEXITED(childStatus) ||
+            WEXITSTATUS(childStatus) != 0)
+            status = 1;
+    }
+    return status;
 }
