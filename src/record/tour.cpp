@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "record/quote.h"
+
 namespace {
 
 struct KeyName {
@@ -103,6 +105,9 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
     };
     while (std::getline(in, raw)) {
         ++lineNo;
+        if (raw.size() > kTourLineBytes)
+            return fail("the line is longer than " + std::to_string(kTourLineBytes) +
+                        " bytes: a tour line is a time, an action and a few numbers");
         const size_t hash = raw.find('#');
         if (hash != std::string::npos) raw.erase(hash);
         std::istringstream words(raw);
@@ -113,8 +118,8 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
         TourAction a{};
         a.line = lineNo;
         if (!parseTime(w[0], previous, a.timeMs))
-            return fail("expected a time (seconds such as 12.5, minutes:seconds such as 1:02.5, or +seconds), found '" +
-                        w[0] + "'");
+            return fail("expected a time (seconds such as 12.5, minutes:seconds such as 1:02.5, or +seconds), found " +
+                        quoted(w[0]));
         if (a.timeMs < previous)
             return fail("time " + fmtSeconds(a.timeMs) + " s comes before the line above's " + fmtSeconds(previous) +
                         " s");
@@ -132,8 +137,8 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
         if (verb == "press" || verb == "keydown" || verb == "keyup") {
             if (!want(1, (verb + " KEY").c_str())) return false;
             if (!parseKey(w[2], a.key))
-                return fail("expected a key (left, right, escape, space, return, up, down or SDLK_ name), found '" +
-                            w[2] + "'");
+                return fail("expected a key (left, right, escape, space, return, up, down or SDLK_ name), found " +
+                            quoted(w[2]));
             a.kind = verb == "keyup" ? TourAction::KeyUp : TourAction::KeyDown;
             tour.actions.push_back(a);
             if (verb == "press") {
@@ -146,12 +151,12 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
             const bool glide = verb == "glide";
             if (!want(glide ? 3 : 2, glide ? "glide X Y SECONDS" : "move X Y")) return false;
             if (!parseInt(w[2], a.x) || !parseInt(w[3], a.y) || a.x < 0 || a.x >= 800 || a.y < 0 || a.y >= 600)
-                return fail("expected a point X Y inside the 800 x 600 picture, found '" + w[2] + " " + w[3] + "'");
+                return fail("expected a point X Y inside the 800 x 600 picture, found " + quoted(w[2] + " " + w[3]));
             a.kind = glide ? TourAction::Glide : TourAction::Move;
             if (glide) {
                 double s;
                 if (!parseNumber(w[4], s) || s <= 0 || s > 3600)
-                    return fail("expected the glide's length in seconds (more than 0), found '" + w[4] + "'");
+                    return fail("expected the glide's length in seconds (more than 0), found " + quoted(w[4]));
                 a.durationMs = static_cast<unsigned>(std::lround(s * 1000));
             }
             tour.actions.push_back(a);
@@ -162,7 +167,7 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
                 if (w[2] == "left") a.button = SDL_BUTTON_LEFT;
                 else if (w[2] == "middle") a.button = SDL_BUTTON_MIDDLE;
                 else if (w[2] == "right") a.button = SDL_BUTTON_RIGHT;
-                else return fail("expected a button (left, middle or right), found '" + w[2] + "'");
+                else return fail("expected a button (left, middle or right), found " + quoted(w[2]));
             }
             a.kind = TourAction::ButtonDown;
             tour.actions.push_back(a);
@@ -173,7 +178,7 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
             if (!want(1, "still NAME")) return false;
             for (char c : w[2])
                 if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
-                    return fail("expected a still's name of letters, digits, '-' and '_', found '" + w[2] + "'");
+                    return fail("expected a still's name of letters, digits, '-' and '_', found " + quoted(w[2]));
             a.kind = TourAction::Still;
             a.name = w[2];
             tour.actions.push_back(a);
@@ -182,8 +187,8 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
             a.kind = TourAction::Quit;
             tour.actions.push_back(a);
         } else {
-            return fail("expected an action (press, keydown, keyup, move, glide, click, still, quit), found '" + verb +
-                        "'");
+            return fail("expected an action (press, keydown, keyup, move, glide, click, still, quit), found " +
+                        quoted(verb));
         }
     }
     std::stable_sort(tour.actions.begin(), tour.actions.end(),

@@ -43,6 +43,12 @@ struct Tour {
     bool hasQuit() const;
 };
 
+// What a tour may be: a few thousand lines of a few words each. A bound
+// refuses at once what no one writes by hand (a device such as /dev/zero, a
+// video named by mistake) instead of reading it without end.
+constexpr size_t kTourBytes = 1 << 20;
+constexpr size_t kTourLineBytes = 4096;
+
 // Reads a tour from text; on a bad line gives false and sets error to
 // "LINE: what was expected, and what was found" (LINE is the 1-based number).
 bool parseTour(const std::string& text, Tour& tour, std::string& error);

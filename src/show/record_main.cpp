@@ -27,8 +27,10 @@ extern "C" {
 #include "core/music_io.h"
 #include "record/encode_worker.h"
 #include "record/encoder.h"
+#include "record/files.h"
 #include "record/framebuffer.h"
 #include "record/progress.h"
+#include "record/quote.h"
 #include "record/record_io.h"
 #include "record/sound.h"
 #include "record/tour.h"
@@ -94,11 +96,6 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-std::string baseOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // An installed recorder reads the installed data set wherever it is started
 // from: the folder that holds data/ sits at a fixed place relative to the
 // program (MIJOTINE_INSTALLED_DATA, set by the install rules), so a moved
@@ -117,6 +114,13 @@ std::string installedDataRoot() {
     return "";
 }
 
+const char* const kPresetList = "ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo";
+bool knownPreset(const std::string& name) {
+    const std::string list = std::string(", ") + kPresetList + ",";
+    return !name.empty() && name.find(',') == std::string::npos && name.find(' ') == std::string::npos &&
+           list.find(" " + name + ",") != std::string::npos;
+}
+
 bool parseSeconds(const char* text, double& seconds) {
     char* end = nullptr;
     seconds = std::strtod(text, &end);
@@ -125,25 +129,96 @@ bool parseSeconds(const char* text, double& seconds) {
 
 // ---------------------------------------------------------------- run state
 
-// Removed at exit unless the recording was finished and renamed.
+// Removed at exit unless the recording was finished and renamed; the copy
+// in a plain array is for the fault handler, which may not touch a string.
 std::string partPath;
+char partPathForFaults[4096];
+void setPartPath(const std::string& path) {
+    partPath = path;
+    const size_t n = path.size() < sizeof partPathForFaults ? path.size() : 0;
+    std::memcpy(partPathForFaults, path.data(), n);
+    partPathForFaults[n] = '\0';
+}
 void removePart() {
     if (!partPath.empty()) ::unlink(partPath.c_str());
 }
 
 volatile sig_atomic_t stopSignal = 0;
-void onSignal(int sig) { stopSignal = sig; }
+void onSignal(int sig) {
+    if (!stopSignal) stopSignal = sig;
+}
 
-// Ctrl-C and its kin end the recording at the next frame, cleanly. SDL is
-// asked to leave these signals alone, and they are taken back after its
-// start-up in case it did not.
+// Every signal that would end the process where it stands ends the recording
+// at the next frame instead, cleanly: the terminal's (Ctrl-C, Ctrl-\, a hang-
+// up), kill's, a timer's, a limit's. One ignored when we start (nohup, a
+// shell's background job) stays ignored.
+std::vector<int> stopSignals() {
+    std::vector<int> all = {SIGHUP,  SIGINT,    SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM,
+                            SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO,   SIGPWR};
+#ifdef SIGSTKFLT
+    all.push_back(SIGSTKFLT);
+#endif
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) all.push_back(s);
+    return all;
+}
+std::vector<int> caughtSignals;
+
+const char* signalName(int sig) {
+    static const struct {
+        int sig;
+        const char* name;
+    } names[] = {{SIGHUP, "SIGHUP"},   {SIGINT, "SIGINT"},     {SIGQUIT, "SIGQUIT"}, {SIGTERM, "SIGTERM"},
+                 {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"},   {SIGPIPE, "SIGPIPE"}, {SIGALRM, "SIGALRM"},
+                 {SIGVTALRM, "SIGVTALRM"}, {SIGPROF, "SIGPROF"}, {SIGXCPU, "SIGXCPU"}, {SIGXFSZ, "SIGXFSZ"},
+                 {SIGIO, "SIGIO"},     {SIGPWR, "SIGPWR"}};
+    for (const auto& n : names)
+        if (n.sig == sig) return n.name;
+    static char other[32];
+    if (sig >= SIGRTMIN && sig <= SIGRTMAX) std::snprintf(other, sizeof other, "SIGRTMIN+%d", sig - SIGRTMIN);
+    else std::snprintf(other, sizeof other, "signal %d", sig);
+    return other;
+}
+
+// SDL is asked to leave these signals alone, and they are taken back after
+// its start-up in case it did not.
 void catchStopSignals() {
+    if (caughtSignals.empty())
+        for (int sig : stopSignals()) {
+            struct sigaction old {};
+            // Ignored (nohup), or taken already by a runtime of its own (a
+            // profiler, a sanitizer): left as it is.
+            if (sigaction(sig, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL)
+                continue;
+            caughtSignals.push_back(sig);
+        }
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (int sig : caughtSignals) sigaction(sig, &action, nullptr);
+}
+
+// A crash cannot wait for the next frame, but it need not leave a half file:
+// the temporary file goes, and the signal then does what it did before (the
+// default, or a sanitizer's report): a fault happens again as the handler
+// returns, a sent signal is sent again.
+const int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
+struct sigaction faultBefore[sizeof kFaultSignals / sizeof kFaultSignals[0]];
+void onFault(int sig, siginfo_t* info, void*) {
+    if (partPathForFaults[0]) ::unlink(partPathForFaults);
+    for (size_t i = 0; i < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++i)
+        if (kFaultSignals[i] == sig) sigaction(sig, &faultBefore[i], nullptr);
+    if (info->si_code <= 0) raise(sig);
+}
+void catchFaults() {
+    struct sigaction action {};
+    action.sa_sigaction = onFault;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;  // a sanitizer's stack for an overflow, where it has one
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++i) {
+        sigaction(kFaultSignals[i], nullptr, &faultBefore[i]);
+        if (!(faultBefore[i].sa_flags & SA_SIGINFO) && faultBefore[i].sa_handler == SIG_IGN) continue;
+        sigaction(kFaultSignals[i], &action, nullptr);
+    }
 }
 
 struct Stop {
@@ -186,7 +261,7 @@ int main(int argc, char** argv) {
                 char* end = nullptr;
                 const unsigned long v = std::strtoul(optarg, &end, 10);
                 if (!*optarg || *end || optarg[0] == '-' || v > 0xffffffffUL)
-                    badUsage(std::string("bad seed '") + optarg + "': expected a whole number from 0 to 4294967295");
+                    badUsage("bad seed " + quoted(optarg) + ": expected a whole number from 0 to 4294967295");
                 seed = static_cast<unsigned>(v);
                 break;
             }
@@ -195,18 +270,18 @@ int main(int argc, char** argv) {
                 char tail = 0;
                 if (std::sscanf(optarg, "%dx%d%c", &w, &h, &tail) != 2 || w < 160 || h < 120 || w > 7680 ||
                     w * 3 != h * 4 || w % 2 || h % 2)
-                    badUsage(std::string("bad size '") + optarg +
-                             "': expected WIDTHxHEIGHT in the ratio 4:3, even, from 160x120 (e.g. 1440x1080)");
+                    badUsage("bad size " + quoted(optarg) +
+                             ": expected WIDTHxHEIGHT in the ratio 4:3, even, from 160x120 (e.g. 1440x1080)");
                 width = w;
                 height = h;
                 break;
             }
             case kFrom:
-                if (!parseSeconds(optarg, fromSeconds)) badUsage(std::string("bad --from '") + optarg + "': expected seconds");
+                if (!parseSeconds(optarg, fromSeconds)) badUsage("bad --from " + quoted(optarg) + ": expected seconds");
                 break;
             case kTo:
                 if (!parseSeconds(optarg, toSeconds) || toSeconds <= 0)
-                    badUsage(std::string("bad --to '") + optarg + "': expected seconds");
+                    badUsage("bad --to " + quoted(optarg) + ": expected seconds");
                 break;
             case kStills:
                 stillsDir = optarg;
@@ -215,11 +290,16 @@ int main(int argc, char** argv) {
                 char* end = nullptr;
                 const long v = std::strtol(optarg, &end, 10);
                 if (!*optarg || *end || v < 0 || v > 100)
-                    badUsage(std::string("bad quality '") + optarg + "': expected a whole number from 0 to 100");
+                    badUsage("bad quality " + quoted(optarg) + ": expected a whole number from 0 to 100");
                 quality = static_cast<int>(v);
                 break;
             }
             case kPreset:
+                // Checked here: the encoder would only refuse it after the
+                // tour, the data and the window.
+                if (!knownPreset(optarg))
+                    badUsage("bad preset " + quoted(optarg) + ": expected one of x264's presets (" + kPresetList +
+                             ")");
                 preset = optarg;
                 break;
             case 'C':
@@ -235,57 +315,98 @@ int main(int argc, char** argv) {
                 usage(stdout);
                 return 0;
             case 'V':
-                std::printf("%s (Mijotine) %s\n", kProgram, MIJOTINE_VERSION);
+                std::printf("%s (Mijotine) %s\n"
+                            "Copyright 2026 the Mijotine authors\n"
+                            "License: MIT <https://opensource.org/license/mit>\n"
+                            "This is free software: you are free to change and redistribute it.\n"
+                            "There is NO WARRANTY, to the extent permitted by law.\n",
+                            kProgram, MIJOTINE_VERSION);
                 return 0;
             case ':':
-                badUsage(std::string("option '") + argv[optind - 1] + "' needs a value");
+                badUsage("option " + quoted(argv[optind - 1]) + " needs a value");
             default:
-                badUsage(std::string("unknown option '") + argv[optind - 1] + "'");
+                badUsage("unknown option " + quoted(argv[optind - 1]));
         }
     }
     std::string output;
     if (optind < argc) output = argv[optind++];
-    if (optind < argc) badUsage(std::string("one output only; also given '") + argv[optind] + "'");
+    if (optind < argc) badUsage("one output only; also given " + quoted(argv[optind]));
     if (output.empty() && stillsDir.empty()) badUsage("no OUTPUT given");
     if (toSeconds >= 0 && toSeconds <= fromSeconds) badUsage("--to must come after --from");
     std::string formatName;
     if (!output.empty() && !Encoder::knownFormat(output, &formatName))
-        badUsage("cannot tell the format of '" + output + "': name it .mp4, .mov, .mkv, .webm or .webp");
+        badUsage("cannot tell the format of " + quoted(output) + ": name it .mp4, .mov, .mkv, .webm or .webp");
+
+    // From here on a stop signal ends the run with its message, whatever the
+    // run is doing: waiting for a tour's bytes, drawing, finishing the file.
+    catchStopSignals();
+    catchFaults();
+    auto interrupted = [&]() {
+        std::fprintf(stderr, "%s: interrupted by %s; %s\n", kProgram, signalName(stopSignal),
+                     output.empty() ? "stills stopped" : ("nothing written to " + escaped(output)).c_str());
+        std::exit(1);
+    };
 
     // ---- the tour
     std::string tourText = defaultTourText();
     std::string tourName = "built-in tour";
+    std::string error;
     if (!tourPath.empty()) {
-        std::ifstream in(tourPath);
-        if (!in) failure("cannot read the tour " + tourPath + ": " + std::strerror(errno));
-        std::stringstream text;
-        text << in.rdbuf();
-        tourText = text.str();
-        tourName = tourPath;
+        tourName = escaped(tourPath);
+        switch (readTourFile(tourPath, tourText, error, &stopSignal)) {
+            case TourRead::Ok:
+                break;
+            case TourRead::Unreadable:
+                failure("cannot read the tour " + tourName + ": " + error);
+            case TourRead::Bad:
+                std::fprintf(stderr, "%s: %s: %s\n", kProgram, tourName.c_str(), error.c_str());
+                return 2;
+            case TourRead::Interrupted:
+                interrupted();
+        }
     }
     Tour tour;
-    std::string error;
     if (!parseTour(tourText, tour, error)) {
         std::fprintf(stderr, "%s: %s:%s\n", kProgram, tourName.c_str(), error.c_str());
         return 2;
     }
+    if (stillsDir.empty())
+        for (const TourAction& a : tour.actions)
+            if (a.kind == TourAction::Still) {
+                std::fprintf(stderr, "%s: %s:%d: the tour's stills are left out: no --stills DIR given\n", kProgram,
+                             tourName.c_str(), a.line);
+                break;
+            }
 
     // ---- where things go, checked before anything is drawn
     if (!output.empty()) {
         output = absolute(output);
         struct stat st;
-        if (stat(output.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) failure("cannot write " + output + ": it is a directory");
-        partPath = directoryOf(output) + "/." + baseOf(output) + "." + std::to_string(getpid()) + ".part";
+        if (stat(output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            failure("cannot write " + escaped(output) + ": it is a directory");
+        // What an earlier recording killed outright left behind.
+        for (const std::string& stale : removeStaleParts(output))
+            if (!quiet) std::fprintf(stderr, "%s: removed %s, left by a recording that was killed\n", kProgram,
+                                     escaped(stale).c_str());
+        const std::string why = whyNotReplaceable(output);
+        if (!why.empty()) failure("cannot write " + escaped(output) + ": " + why);
+        setPartPath(partPathFor(output, getpid()));
     }
     if (!stillsDir.empty()) {
         stillsDir = absolute(stillsDir);
         ::mkdir(stillsDir.c_str(), 0777);
-        if (::access(stillsDir.c_str(), W_OK) != 0)
-            failure("cannot write stills into " + stillsDir + ": " + std::strerror(errno));
+        std::string why = whyNotWritableDirectory(stillsDir);
+        for (size_t i = 0; i < tour.actions.size() && why.empty(); ++i)
+            if (tour.actions[i].kind == TourAction::Still) {
+                const std::string still = stillsDir + "/" + tour.actions[i].name + ".png";
+                why = whyNotReplaceable(still);
+                if (!why.empty()) why = escaped(still) + ": " + why;
+            }
+        if (!why.empty()) failure("cannot write stills into " + escaped(stillsDir) + ": " + why);
     }
     if (directory.empty()) directory = installedDataRoot();
     if (!directory.empty() && ::chdir(directory.c_str()) != 0)
-        failure("cannot go to " + directory + ": " + std::strerror(errno));
+        failure("cannot go to " + escaped(directory) + ": " + std::strerror(errno));
     struct stat dataStat;
     if (stat("data", &dataStat) != 0 || !S_ISDIR(dataStat.st_mode))
         failure("no data/ directory here: run in the directory that holds the data set (-C DIR), after "
@@ -304,11 +425,14 @@ int main(int argc, char** argv) {
         if (!encoder.open(partPath, output, settings, error)) {
             const std::string why = error;
             removePart();
-            failure("cannot write " + output + ": " + why);
+            failure("cannot write " + escaped(output) + ": " + why);
         }
     }
-
-    catchStopSignals();
+    if (stopSignal) {
+        encoder.abandon();
+        removePart();
+        interrupted();
+    }
 
     // ---- the show on our clock
     // No window to show: draw offscreen, through EGL, unless told otherwise.
@@ -346,9 +470,7 @@ int main(int argc, char** argv) {
     if (!output.empty()) worker.reset(new EncodeWorker(encoder));
 
     io.onFrame = [&](long index, bool repeat) {
-        if (stopSignal)
-            throw Stop{true, std::string("interrupted by ") +
-                                 (stopSignal == SIGINT ? "SIGINT" : stopSignal == SIGTERM ? "SIGTERM" : "SIGHUP")};
+        if (stopSignal) throw Stop{true, std::string("interrupted by ") + signalName(stopSignal)};
         if (!repeat) {
             // Drawing is only done when the GL has finished it.
             glFinish();
@@ -362,7 +484,7 @@ int main(int argc, char** argv) {
             if (stillsDir.empty()) return;
             std::string why;
             if (!writePng(stillsDir + "/" + name + ".png", picture->data(), width, height, why)) throw Stop{true, why};
-            if (!quiet && output.empty()) std::fprintf(stderr, "%s/%s.png\n", stillsDir.c_str(), name.c_str());
+            if (!quiet && output.empty()) std::fprintf(stderr, "%s/%s.png\n", escaped(stillsDir).c_str(), name.c_str());
         });
         if (!output.empty() && index >= firstFrame) {
             std::string why;
@@ -407,7 +529,7 @@ int main(int argc, char** argv) {
             encoder.abandon();
             removePart();
             std::fprintf(stderr, "%s: %s; %s\n", kProgram, stop.why.c_str(),
-                         output.empty() ? "stills stopped" : ("nothing written to " + output).c_str());
+                         output.empty() ? "stills stopped" : ("nothing written to " + escaped(output)).c_str());
             return 1;
         }
     }
@@ -421,27 +543,29 @@ int main(int argc, char** argv) {
     }
     setMusicIo(nullptr);
 
-    if (output.empty()) return 0;
+    if (output.empty()) return stopSignal ? (interrupted(), 1) : 0;
     if (!quiet) progress.finish(written);
     if (written == 0) {
         encoder.abandon();
         removePart();
-        failure("the show ended before --from: nothing written to " + output);
+        failure("the show ended before --from: nothing written to " + escaped(output));
     }
     const double encodeWait = worker->waitSeconds;
     const bool drained = worker->drain(error);
     worker.reset();
-    if (!drained || !encoder.finish(error)) {
+    // Stopped while the last frames were encoded: the file is not put in place.
+    if (stopSignal || !drained || !encoder.finish(error) || stopSignal) {
         encoder.abandon();
         removePart();
-        failure(error + "; nothing written to " + output);
+        if (stopSignal) interrupted();
+        failure(error + "; nothing written to " + escaped(output));
     }
     if (std::rename(partPath.c_str(), output.c_str()) != 0) {
         const std::string why = std::strerror(errno);
         removePart();
-        failure("cannot rename the recording to " + output + ": " + why);
+        failure("cannot rename the recording to " + escaped(output) + ": " + why);
     }
-    partPath.clear();
+    setPartPath("");
 
     const double wall = since(started);
     struct stat st {};
@@ -449,7 +573,7 @@ int main(int argc, char** argv) {
     const double length = written / 50.0;
     if (!quiet) {
         std::fprintf(stderr, "%s: %ld frames, %d:%04.1f, %d x %d, %s, %.1f MB; recorded in %.1f s (%.2f x the show's length)\n",
-                     output.c_str(), written, static_cast<int>(length) / 60, std::fmod(length, 60.0), width, height,
+                     escaped(output).c_str(), written, static_cast<int>(length) / 60, std::fmod(length, 60.0), width, height,
                      formatName.c_str(), st.st_size / 1e6, wall, wall / length);
         std::fprintf(stderr,
                      "time: drawing %.1f s, read-back %.1f s, sound %.1f s, waiting for the encoder %.1f s; "

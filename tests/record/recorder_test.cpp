@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/globals.h"
 #include "core/music_io.h"
@@ -51,11 +52,12 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-// Runs the recorder on the repository's data set, output and tour in `dir`.
-Result recordOnce(const std::string& args) {
+// Runs the recorder on the repository's data set, output and tour in `dir`;
+// `prefix` goes before the program (timeout, runuser).
+Result recordOnce(const std::string& args, const std::string& prefix = "") {
     const std::string log = "recorder.log";
-    const std::string command = std::string(MIJOTINE_RECORD) + " -C " + MIJOTINE_SOURCE_DIR + " " + args + " >" + log +
-                                " 2>&1 </dev/null";
+    const std::string command = prefix + std::string(MIJOTINE_RECORD) + " -C " + MIJOTINE_SOURCE_DIR + " " + args +
+                                " >" + log + " 2>&1 </dev/null";
     const int rc = std::system(command.c_str());
     Result run;
     run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -68,12 +70,12 @@ Result recordOnce(const std::string& args) {
 // encountered a fatal error"), after a complete recording and before any leak
 // is looked for: the checker failed, not the recorder. Such a run is made once
 // more; a leak report, or the same crash twice, still fails.
-Result record(const std::string& args) {
-    Result run = recordOnce(args);
+Result record(const std::string& args, const std::string& prefix = "") {
+    Result run = recordOnce(args, prefix);
     if (run.output.find("LeakSanitizer has encountered a fatal error") != std::string::npos &&
         run.output.find("detected memory leaks") == std::string::npos) {
         std::fprintf(stderr, "LeakSanitizer crashed at the recorder's exit; recording once more\n");
-        run = recordOnce(args);
+        run = recordOnce(args, prefix);
     }
     return run;
 }
@@ -88,6 +90,46 @@ int leftovers(const std::string& dir) {
     const std::string cmd = "ls -A '" + dir + "' | grep -c '\\.part$' >leftovers.txt";
     if (std::system(cmd.c_str()) < 0) return -1;
     return std::atoi(readAll("leftovers.txt").c_str());
+}
+
+// Starts the recorder on the repository's data set with its output in `log`.
+// The signals a test sends are put back to their defaults first: a shell
+// that runs the suite in the background ignores SIGINT, and the recorder
+// leaves an ignored signal ignored.
+pid_t startRecorder(const std::string& log, std::vector<std::string> args) {
+    args.insert(args.begin(), {MIJOTINE_RECORD, "-C", MIJOTINE_SOURCE_DIR});
+    std::remove(log.c_str());
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (int sig : {SIGINT, SIGTERM, SIGUSR1, SIGHUP}) signal(sig, SIG_DFL);
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits (generously: the machine may be busy) until `done` holds.
+template <class F>
+bool waitUntil(F&& done, int seconds = 180) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// The exit status of a child, or -1 when a signal ended it.
+int exitStatus(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Skip the Intro, page once (a wipe), click for sparks.
@@ -270,20 +312,10 @@ TEST(Recorder, RefusalsAndInterruptionsLeaveNoFile) {
 
     // Interrupted in mid-recording: says so, exits 1, leaves nothing.
     const std::string out = dir + "/cut.mp4";
-    std::remove("cut.log");
-    const pid_t pid = fork();
+    const pid_t pid = startRecorder("cut.log", {out});
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        const int fd = open("cut.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        execl(MIJOTINE_RECORD, MIJOTINE_RECORD, "-C", MIJOTINE_SOURCE_DIR, out.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // Wait (generously) until frames are being written, then Ctrl-C.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(180);
-    while (readAll("cut.log").find("frame") == std::string::npos && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Wait until frames are being written, then Ctrl-C.
+    waitUntil([] { return readAll("cut.log").find("frame") != std::string::npos; });
     ASSERT_NE(readAll("cut.log").find("frame"), std::string::npos) << readAll("cut.log");
     kill(pid, SIGINT);
     int status = 0;
@@ -294,6 +326,159 @@ TEST(Recorder, RefusalsAndInterruptionsLeaveNoFile) {
         << readAll("cut.log");
     EXPECT_FALSE(exists(out));
     EXPECT_EQ(leftovers(dir), 0);
+}
+
+TEST(Recorder, HostileToursAreQuotedBoundedAndRefused) {
+    const std::string out = here("hostile.mp4");
+    std::remove(out.c_str());
+    // A tour's bytes never reach the terminal raw: an escape sequence that
+    // would retitle the window, a NUL, a word too long to print whole.
+    writeFile("escape.tour", "1.0 press \033]0;PWNED\007\n");
+    Result run = record("--tour escape.tour " + out);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("escape.tour:1: expected a key"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("found '\\x1b]0;PWNED\\x07'"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find_first_of(std::string("\033\007", 2)), std::string::npos) << run.output;
+
+    writeFile("nul.tour", std::string("1.0 jump\0ed\n", 12));
+    run = record("--tour nul.tour " + out);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("found 'jump\\x00ed'\n"), std::string::npos) << run.output;
+
+    writeFile("long.tour", "1.0 " + std::string(4000, 'A') + "\n2.0 " + std::string(5000, 'B') + "\n");
+    run = record("--tour long.tour " + out);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("found '" + std::string(60, 'A') + "'... (4000 bytes)"), std::string::npos)
+        << run.output;
+    EXPECT_LT(run.output.size(), 400u) << run.output;
+    writeFile("long.tour", "1.0 quit\n2.0 " + std::string(5000, 'B') + "\n");
+    run = record("--tour long.tour " + out);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("long.tour:2: the line is longer than 4096 bytes"), std::string::npos) << run.output;
+    EXPECT_LT(run.output.size(), 400u) << run.output;
+
+    // A directory, or an endless device, is a bad tour, refused at once
+    // (`timeout` only keeps a failing run from hanging the suite).
+    ASSERT_EQ(std::system("rm -rf tourdir && mkdir tourdir"), 0);
+    run = record("-q --to 3 --tour tourdir " + out, "timeout -s KILL 120 ");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("tourdir: a directory, not a tour"), std::string::npos) << run.output;
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        run = record(std::string("-q --tour ") + device + " " + out, "timeout -s KILL 120 ");
+        EXPECT_EQ(run.status, 2) << device;
+        EXPECT_NE(run.output.find(std::string(device) + ": longer than 1048576 bytes"), std::string::npos)
+            << run.output.substr(0, 300);
+    }
+    EXPECT_FALSE(exists(out));
+
+    // A tour that never comes (a FIFO whose writer sends nothing): SIGTERM
+    // ends the wait with the promised message and status.
+    ASSERT_EQ(std::system("rm -f wait.fifo && mkfifo wait.fifo"), 0);
+    const int writer = open("wait.fifo", O_RDWR | O_CLOEXEC);  // a writer that never writes
+    ASSERT_GE(writer, 0);
+    const pid_t pid = startRecorder("fifo.log", {"--tour", here("wait.fifo"), out});
+    ASSERT_GE(pid, 0);
+    // Once the recorder (not the child before its exec, which holds the
+    // writer) has the FIFO open, it is waiting for the tour's bytes.
+    auto link = [&](const std::string& name) {
+        char target[4096];
+        const ssize_t n = readlink(("/proc/" + std::to_string(pid) + "/" + name).c_str(), target, sizeof target);
+        return n > 0 ? std::string(target, static_cast<size_t>(n)) : std::string();
+    };
+    const bool waiting = waitUntil([&] {
+        if (link("exe").find("mijotine-record") == std::string::npos) return false;
+        for (int fd = 3; fd < 64; ++fd)
+            if (link("fd/" + std::to_string(fd)) == here("wait.fifo")) return true;
+        return false;
+    });
+    kill(pid, SIGTERM);
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(exitStatus(pid), 1);
+    close(writer);
+    EXPECT_NE(readAll("fifo.log").find("interrupted by SIGTERM; nothing written to " + out), std::string::npos)
+        << readAll("fifo.log");
+}
+
+TEST(Recorder, UsageStillsAndOutputsAreCheckedBeforeAnythingIsDrawn) {
+    const std::string dir = here("early");
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
+    Result run = record("--preset fastest " + dir + "/out.mp4");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("bad preset 'fastest': expected one of x264's presets"), std::string::npos)
+        << run.output;
+
+    // --stills naming a plain file: refused before the first frame.
+    writeFile(dir + "/plain", "x");
+    writeFile("stills.tour", "0.1 still first\n0.2 still second\n");
+    run = record("--tour stills.tour --stills " + dir + "/plain " + dir + "/out.mp4");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("cannot write stills into " + dir + "/plain: not a directory"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("frame"), std::string::npos) << run.output;
+    // Still lines with no --stills: said once, and the recording is made.
+    run = record("--tour stills.tour --to 0.3 " + dir + "/out.mp4");
+    EXPECT_EQ(run.status, 0) << run.output;
+    const size_t said = run.output.find("stills.tour:1: the tour's stills are left out: no --stills DIR given");
+    EXPECT_NE(said, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("stills are left out", said + 40), std::string::npos) << run.output;
+    EXPECT_TRUE(exists(dir + "/out.mp4"));
+
+    // Someone else's file in a sticky folder cannot be renamed over: found
+    // before the recording, not after it. Needs root to set it up.
+    const std::string sticky = "/tmp/mijotine-record-sticky." + std::to_string(getpid());
+    if (geteuid() != 0 || std::system("command -v runuser >/dev/null") != 0 ||
+        std::system(("runuser -u nobody -- test -x " + std::string(MIJOTINE_RECORD)).c_str()) != 0)
+        GTEST_SKIP() << "the sticky-folder case needs root, runuser and a recorder that nobody may run";
+    ASSERT_EQ(std::system(("rm -rf " + sticky + " && mkdir -m 1777 " + sticky + " && echo theirs >" + sticky +
+                           "/e.mp4").c_str()),
+              0);
+    run = record("--to 1 " + sticky + "/e.mp4", "runuser -u nobody -- ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("cannot write " + sticky +
+                              "/e.mp4: the file there belongs to another user and its folder is sticky"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("frame"), std::string::npos) << run.output;
+    EXPECT_EQ(readAll(sticky + "/e.mp4"), "theirs\n");
+    EXPECT_EQ(leftovers(sticky), 0);
+    ASSERT_EQ(std::system(("rm -rf " + sticky).c_str()), 0);
+}
+
+TEST(Recorder, AnyStopSignalLeavesNoFileAndAKilledRunsLeftoversGo) {
+    const std::string dir = here("signals");
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
+    const std::string out = dir + "/out.mp4";
+    auto recordingFrames = [] { return readAll("signal.log").find("frame") != std::string::npos; };
+
+    // A signal it once died of (SIGUSR1: status 138) now stops it as Ctrl-C does.
+    pid_t pid = startRecorder("signal.log", {out});
+    ASSERT_TRUE(waitUntil(recordingFrames)) << readAll("signal.log");
+    kill(pid, SIGUSR1);
+    EXPECT_EQ(exitStatus(pid), 1);
+    EXPECT_NE(readAll("signal.log").find("interrupted by SIGUSR1; nothing written to " + out), std::string::npos)
+        << readAll("signal.log");
+    EXPECT_EQ(leftovers(dir), 0);
+
+    // SIGKILL cannot be caught: its temporary file stays...
+    pid = startRecorder("signal.log", {out});
+    ASSERT_TRUE(waitUntil(recordingFrames)) << readAll("signal.log");
+    kill(pid, SIGKILL);
+    EXPECT_EQ(exitStatus(pid), -1);
+    const std::string killed = dir + "/.out.mp4." + std::to_string(pid) + ".part";
+    EXPECT_TRUE(exists(killed));
+    // ...until the next recording of that name, which removes the files of
+    // that name whose process is gone, and only those.
+    const std::string alive = dir + "/.out.mp4.1.part";  // process 1 is alive
+    const std::string other = dir + "/.other.mp4.99999999.part";
+    const std::string notPid = dir + "/.out.mp4.12ab.part";
+    for (const std::string& p : {alive, other, notPid}) writeFile(p, "x");
+    const Result run = record("--to 0.2 " + out);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("removed " + killed + ", left by a recording that was killed"), std::string::npos)
+        << run.output;
+    EXPECT_FALSE(exists(killed));
+    for (const std::string& p : {alive, other, notPid}) EXPECT_TRUE(exists(p)) << p;
+    EXPECT_TRUE(exists(out));
 }
 
 TEST(Tour, ReadsEveryFormAndNamesTheBadLine) {
