@@ -33,8 +33,8 @@ PACKAGE=(
   help2man
 )
 WEB=(
-  # the browser build and its test browser
-  emscripten node-acorn chromium
+  # the browser build and its test browsers
+  emscripten node-acorn chromium firefox-esr
 )
 TEST=(
   libgtest-dev

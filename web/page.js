@@ -82,7 +82,17 @@
 
   const megabytes = (n) => (n / 1e6).toFixed(1);
   let received = 0;
+  let progressDue = false;
+  // At most once a frame, whatever the number of pieces the files come in.
   function showProgress() {
+    if (progressDue) return;
+    progressDue = true;
+    requestAnimationFrame(() => {
+      progressDue = false;
+      writeProgress();
+    });
+  }
+  function writeProgress() {
     if (failed || answer === ANSWERS.cancel || status.dataset.done) return;
     const total = FILES.reduce((sum, f) => sum + (f.size || 0), 0);
     status.textContent = total
@@ -223,6 +233,60 @@
   document.getElementById('answer-no').addEventListener('click', () => answerWith(ANSWERS.no));
   document.getElementById('answer-cancel').addEventListener('click', () => answerWith(ANSWERS.cancel));
 
+  // ------------------------------------------------------------ touch
+
+  // On a touch screen the show is steered with the same keys a keyboard
+  // gives, so its rules stay as they are: a tap is already the click it is
+  // (the program's SDL makes one of it); a swipe across a slide pages
+  // (finger to the left: Right; to the right: Left); holding a finger on the
+  // right or left half of the Scroller holds Right or Left until it lifts;
+  // and the Skip control is Escape in whatever phase is on.
+  const KEYS = { ArrowRight: 39, ArrowLeft: 37, Escape: 27 };
+  function key(type, name) {
+    const event = new KeyboardEvent(type, { key: name, code: name, bubbles: true, cancelable: true });
+    // The program's SDL reads the legacy key code, which an event made here
+    // does not carry in every browser.
+    Object.defineProperty(event, 'keyCode', { get: () => KEYS[name] });
+    Object.defineProperty(event, 'which', { get: () => KEYS[name] });
+    document.dispatchEvent(event);
+  }
+  const press = (name) => {
+    key('keydown', name);
+    key('keyup', name);
+  };
+  const skip = document.getElementById('skip');
+  const touchScreen = () => document.body.classList.add('touch');
+  if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) touchScreen();
+  skip.addEventListener('click', () => press('Escape'));
+
+  let stroke = null;  // the finger being followed: where it started, and the key it holds
+  canvas.addEventListener('touchstart', (event) => {
+    touchScreen();
+    if (stroke || event.changedTouches.length !== 1) return;
+    const t = event.changedTouches[0];
+    stroke = { id: t.identifier, x: t.clientX, y: t.clientY, phase: Module.phase, held: null };
+    if (stroke.phase === 'scroller') {
+      const r = canvas.getBoundingClientRect();
+      stroke.held = t.clientX < r.left + r.width / 2 ? 'ArrowLeft' : 'ArrowRight';
+      key('keydown', stroke.held);
+    }
+  }, { passive: true });
+  const strokeEnds = (event) => {
+    if (!stroke) return;
+    const t = [...event.changedTouches].find((c) => c.identifier === stroke.id);
+    if (!t) return;
+    if (stroke.held) key('keyup', stroke.held);
+    const dx = t.clientX - stroke.x, dy = t.clientY - stroke.y;
+    const far = Math.max(30, canvas.getBoundingClientRect().width * 0.06);
+    if (stroke.phase === 'slideshow' && event.type === 'touchend' && Math.abs(dx) >= far &&
+        Math.abs(dx) > 1.5 * Math.abs(dy)) {
+      press(dx < 0 ? 'ArrowRight' : 'ArrowLeft');
+    }
+    stroke = null;
+  };
+  canvas.addEventListener('touchend', strokeEnds, { passive: true });
+  canvas.addEventListener('touchcancel', strokeEnds, { passive: true });
+
   // ------------------------------------------------------------ the program
 
   // Once the package is in the program's file system: the pictures decoded
@@ -290,6 +354,7 @@
     },
     onShowEnded: function (exitStatus) {
       Module.showEnded = { status: exitStatus };
+      document.body.classList.remove('playing');
       if (answer !== ANSWERS.cancel) status.textContent = 'The show has ended.';
     },
     // A failed start inside the program (it prints its reason, then exits 1).
@@ -317,7 +382,7 @@
   // The files, all at once from the start; the script runs once the package
   // and the program are here, so that nothing of the show waits on a file
   // that never comes.
-  showProgress();
+  writeProgress();
   let soundProblem = '';
   const [script, program, data, song] = FILES.map((file) => download(file));
   // The song is decoded as soon as it is here, for the music to take when

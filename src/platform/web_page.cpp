@@ -21,15 +21,18 @@
 // (before the browser shows it and lets it go), for Module.onFrame: the
 // phase, the table slot of its full-screen picture, that picture's grey level
 // (the loading screen's progress while loading), how far a wipe into it has
-// come (from 0 to 1; -1 with none running) and the scroll text's position.
+// come (from 0 to 1; -1 with none running) and the scroll text's position
+// and speed.
 // Only a test sets Module.onFrame: it sees every frame, however slow the
-// machine, where screenshots would step over a card that lasts seconds.
+// machine, where screenshots would step over a card that lasts seconds. The
+// page itself keeps the phase, for what a touch means.
 // clang-format off
-EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll), {
-    if (!Module.onFrame) return;
+EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll, float speed), {
     const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
+    Module.phase = names[phase];
+    if (!Module.onFrame) return;
     Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
-                    level : level, wipe : wipe, scroll : scroll});
+                    level : level, wipe : wipe, scroll : scroll, speed : speed});
 });
 
 // The browser's turn after a frame: a message to the page itself comes back
@@ -74,7 +77,7 @@ public:
     void swapBuffers() override {
         SDL_GL_SwapBuffers();
         const FrameNote note = noteFrame();
-        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition);
+        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition, scrollSpeed);
         pageYield();
     }
 };

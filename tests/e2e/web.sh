@@ -48,8 +48,16 @@ until python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.
 done
 note "serving $WEB_OUT on port $PORT"
 
-timeout 540 node "$TOOLS/web_test.mjs" "http://127.0.0.1:$PORT/" "$E2E_DATA" "$S" ||
-    fail "the page did not play the show as it should (screenshots in $S)"
+# The same cases in each browser: chromium headless, firefox-esr on the X
+# display (headless Firefox has no WebGL), one at a time.
+mkdir -p "$S/chromium" "$S/firefox"
+timeout 540 node "$TOOLS/web_test.mjs" "http://127.0.0.1:$PORT/" "$E2E_DATA" "$S/chromium" chromium ||
+    fail "the page did not play the show as it should in chromium (screenshots in $S/chromium)"
+command -v firefox-esr >/dev/null || fail "no firefox-esr (scripts/setup.sh web installs it)"
+X=()
+[ -n "${DISPLAY:-}" ] || X=(xvfb-run -a -s "-screen 0 1280x1024x24")
+timeout 540 "${X[@]}" node "$TOOLS/web_test.mjs" "http://127.0.0.1:$PORT/" "$E2E_DATA" "$S/firefox" firefox ||
+    fail "the page did not play the show as it should in firefox-esr (screenshots in $S/firefox)"
 kill "$SHOW_PID" 2>/dev/null
 wait "$SHOW_PID" 2>/dev/null
 SHOW_PID=""

@@ -81,7 +81,7 @@ function fade(log) {
   return { n, slope, backwards };
 }
 
-function launch(extraArgs = []) {
+function launch(extraArgs = [], extraPrefs = {}) {
   if (firefox) {
     return puppeteer.launch({
       browser: 'firefox',
@@ -93,6 +93,10 @@ function launch(extraArgs = []) {
         'media.autoplay.default': 0, 'full-screen-api.allow-trusted-requests-only': false,
         'full-screen-api.warning.timeout': 0, 'toolkit.telemetry.reportingpolicy.firstRun': false,
         'datareporting.policy.dataSubmissionEnabled': false, 'browser.shell.checkDefaultBrowser': false,
+        // No sound device here: Firefox's stand-in for one lets its audio run,
+        // as headless chromium's own stand-in does.
+        'media.cubeb.force_mock_context': true,
+        ...extraPrefs,
       },
       protocolTimeout: 180000,
     });
@@ -159,9 +163,9 @@ try {
   await expectProblem(browser, `${url}no-data/`, 'no data package', ['mijotine.data', '404', 'Reload']);
   await expectProblem(browser, `${url}cut-data/`, 'data package cut short', ['mijotine.data', 'incomplete', ...cut]);
   await expectProblem(browser, `${url}no-wasm/`, 'no wasm', ['mijotine.wasm', '404', 'Reload']);
-  if (!firefox) {
+  {
     // A browser that cannot draw with WebGL at all.
-    const plain = await launch(['--disable-webgl', '--disable-3d-apis']);
+    const plain = await launch(['--disable-webgl', '--disable-3d-apis'], { 'webgl.disabled': true });
     try {
       await expectProblem(plain, url, 'no WebGL', ['WebGL', 'another browser']);
     } finally {
@@ -201,7 +205,7 @@ try {
   }
 
   // ---------------------------------------------------------- the show
-  const page = await browser.newPage();
+  let page = await browser.newPage();
   await page.setViewport({ ...VIEW, deviceScaleFactor: 1 });
   watchErrors(page, problems);
   page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
@@ -248,7 +252,7 @@ try {
   const first = await page.evaluate(() => document.getElementById('status').textContent);
   if (!/^Loading the show: \d+\.\d of \d+\.\d MB$/.test(first)) fail(`the page opens without its progress: "${first}"`);
   // The hook: every frame drawn, and the best copy yet of each frame waited for.
-  await page.evaluate(() => {
+  const installHook = () => page.evaluate(() => {
     window.frames_ = { count: 0, last: null, wants: {}, caught: {}, all: {} };
     Module.onFrame = (s) => {
       const f = window.frames_;
@@ -282,6 +286,7 @@ try {
       if (m) window.gainLog.push([m.context.currentTime, m.gain.gain.value]);
     }, 40);
   });
+  await installHook();
   // Keeps the frame with the highest score (a JavaScript expression of the
   // frame's note s: a number, or null for a frame that does not count).
   // With all, keeps every frame that counts instead.
@@ -458,6 +463,82 @@ try {
   if (Math.abs(drop.slope + 1 / 7.5) > 0.2 / 7.5) fail(`the fade-out falls at ${drop.slope} per second, expected -0.133 (7.5 s)`);
 
   if (problems.length) fail(`the page reported:\n  ${problems.join('\n  ')}`);
+  await page.close();
+
+  // ---------------------------------------------------------- touch
+  // The whole show steered by touch alone, with touch events sent through
+  // the DevTools protocol (chromium's; Firefox's driver sends none).
+  if (!firefox) {
+    page = await browser.newPage();
+    await page.setViewport({ ...VIEW, deviceScaleFactor: 1, hasTouch: true });
+    watchErrors(page, problems);
+    await page.goto(url, { waitUntil: 'domcontentloaded', timeout: 120000 });
+    await installHook();
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await want('card', "s.phase === 'intro' ? 1 : null");
+    await page.touchscreen.tap(...Object.values(await page.$eval('#answer-no', (b) => {
+      const r = b.getBoundingClientRect();
+      return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    })));
+    await caught('card', 180, 'a tap on No did not start the show', 'true');
+    box = await canvasBox();
+    const skipShown = await page.$eval('#skip', (b) => ({ visible: getComputedStyle(b).display !== 'none',
+      name: b.getAttribute('aria-label') || b.textContent, focusable: b.tabIndex >= 0 }));
+    if (!skipShown.visible || skipShown.name !== 'Skip' || !skipShown.focusable)
+      fail(`no Skip control on a touch screen: ${JSON.stringify(skipShown)}`);
+    // A tap on the canvas is a click: it ends the Intro.
+    await want('slide4', atRest(3));
+    const middle = showPoint(400, 300);
+    await page.touchscreen.tap(middle.x, middle.y);
+    await caught('slide4', 60, 'a tap did not end the Intro', 'true');
+    // Swipes: the finger to the left pages on, to the right back.
+    const swipe = async (fromX, toX) => {
+      const a = showPoint(fromX, 200), b = showPoint(toX, 210);
+      await page.touchscreen.touchStart(a.x, a.y);
+      await page.touchscreen.touchMove((a.x + b.x) / 2, (a.y + b.y) / 2);
+      await page.touchscreen.touchMove(b.x, b.y);
+      await page.touchscreen.touchEnd();
+    };
+    await want('slide5', atRest(4));
+    await swipe(600, 200);
+    await caught('slide5', 60, 'a swipe to the left did not bring the next slide', 'true');
+    await want('back4', atRest(3));
+    await swipe(200, 600);
+    await caught('back4', 60, 'a swipe to the right did not bring the slide before', 'true');
+    // Skip ends the Slideshow.
+    await want('scroller', "s.phase === 'scroller' ? s.speed : null");
+    await page.touchscreen.tap(...Object.values(await page.$eval('#skip', (b) => {
+      const r = b.getBoundingClientRect();
+      return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    })));
+    const scrolling = await caught('scroller', 60, 'Skip did not end the Slideshow', 'true');
+    // Holding the right half speeds the scroll up, the left half slows it;
+    // lifting the finger keeps the speed where it is.
+    const hold = async (x, what, test) => {
+      const at = showPoint(x, 300);
+      await page.touchscreen.touchStart(at.x, at.y);
+      await frames(10);
+      await page.touchscreen.touchEnd();
+      await frames(2);
+      const s1 = await page.evaluate(() => window.frames_.last.speed);
+      await frames(10);
+      const s2 = await page.evaluate(() => window.frames_.last.speed);
+      if (!test(s1) || s2 !== s1) fail(`${what}: the scroll speed went to ${s1}, then ${s2}`);
+      return s1;
+    };
+    const faster = await hold(650, 'holding the right half', (v) => v > scrolling.note.speed);
+    const slower = await hold(150, 'holding the left half', (v) => v < faster);
+    note(`touch: a tap answered and ended the Intro, swipes paged both ways, holds took the scroll speed ` +
+      `from ${scrolling.note.speed} to ${faster.toFixed(2)} and back to ${slower.toFixed(2)}`);
+    // Skip again: the closing cards; and once more: the end.
+    await want('outro', "s.phase === 'outro' ? 1 : null");
+    await page.tap('#skip');
+    await caught('outro', 60, 'Skip did not end the Scroller', 'true');
+    await page.tap('#skip');
+    const over = await until('Skip did not end the closing cards', 60, () => Module.showEnded);
+    if (over.status !== 0) fail(`the show ended with status ${over.status}`);
+    if (problems.length) fail(`the page reported:\n  ${problems.join('\n  ')}`);
+  }
   note(`PASS (${shots} screenshots)`);
 } finally {
   await browser.close();
