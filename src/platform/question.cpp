@@ -12,12 +12,16 @@ FullscreenAnswer askFullscreen(const char* title, const char* text) {
     return FullscreenAnswer::Yes;
 }
 
+void releaseQuestionDisplay() {}
+
 #elif defined(__EMSCRIPTEN__)
 
 #include "platform/web_page.h"
 
 // In a web page the page asks, in its own dialog.
 FullscreenAnswer askFullscreen(const char* title, const char* text) { return askInPage(title, text); }
+
+void releaseQuestionDisplay() {}
 
 #else
 
@@ -65,13 +69,17 @@ FullscreenAnswer askOnTerminal(const char* title, const char* text, std::FILE* i
 }
 
 FullscreenAnswer askFullscreen(const char* title, const char* text) {
-    // A dialog window where there is an X display; it is gone, and its
-    // connection closed, before the show starts SDL.
-    if (const std::optional<FullscreenAnswer> answer = xdialog::askWithXDialog(title, text)) return *answer;
+    // A dialog window where there is an X display; it is gone before the
+    // show starts SDL, and its connection is held until the show's window is
+    // up, so that the display never has no client in between.
+    if (const std::optional<FullscreenAnswer> answer = xdialog::askWithXDialog(title, text, nullptr, true))
+        return *answer;
     // The question on the terminal goes to standard error, so that standard
     // output carries only the show's own diagnostic lines.
     if (isatty(STDIN_FILENO)) return askOnTerminal(title, text, stdin, stderr);
     return FullscreenAnswer::No;
 }
+
+void releaseQuestionDisplay() { xdialog::releaseHeldDisplay(); }
 
 #endif

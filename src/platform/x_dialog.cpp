@@ -195,6 +195,10 @@ int ignoreXError(Display*, XErrorEvent*) { return 0; }
 int quietIoError(Display*) { return 0; }
 void connectionLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 
+// The connection kept after the answer, until the show's window is up.
+Display* heldDisplay = nullptr;
+void heldConnectionLost(Display*, void*) {}
+
 int lowestBit(unsigned long mask) {
     int shift = 0;
     while (mask && !(mask & 1)) {
@@ -303,7 +307,8 @@ void waitForInput(Display* dpy) {
 
 }  // namespace
 
-std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* text, const char* displayName) {
+std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* text, const char* displayName,
+                                               bool hold) {
     Dialog d;
     d.dpy = XOpenDisplay(displayName);
     if (!d.dpy) return std::nullopt;
@@ -460,10 +465,23 @@ std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* te
         if (d.iconFont) XftFontClose(d.dpy, d.iconFont);
     }
     // The window is gone from the screen before the show opens its own.
-    XCloseDisplay(d.dpy);
+    if (hold && !d.lost && answer) {
+        XSync(d.dpy, True);
+        XSetIOErrorExitHandler(d.dpy, heldConnectionLost, nullptr);
+        releaseHeldDisplay();
+        heldDisplay = d.dpy;
+    } else {
+        XCloseDisplay(d.dpy);
+    }
     XSetErrorHandler(oldError);
     XSetIOErrorHandler(oldIoError);
     return answer;
+}
+
+void releaseHeldDisplay() {
+    if (!heldDisplay) return;
+    XCloseDisplay(heldDisplay);
+    heldDisplay = nullptr;
 }
 
 }  // namespace xdialog

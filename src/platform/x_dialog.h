@@ -86,9 +86,14 @@ std::vector<std::uint32_t> paintBackground(const Layout& layout, const ViewState
 
 // Shows the dialog on the named display (nullptr: $DISPLAY) and waits for
 // the answer. Closing the window, or losing the display, is Cancel. No
-// answer means that no dialog could be shown (no display). The display
-// connection is closed before this returns.
+// answer means that no dialog could be shown (no display). The window is
+// gone from the screen when this returns; the connection is closed, or with
+// `hold` kept open, bare, until releaseHeldDisplay().
 std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* text,
-                                               const char* displayName = nullptr);
+                                               const char* displayName = nullptr, bool hold = false);
+
+// Closes the connection an answered dialog was held open on; nothing when
+// there is none.
+void releaseHeldDisplay();
 
 }  // namespace xdialog

@@ -103,6 +103,7 @@ int runShow() {
     const bool fullscreen = answer == FullscreenAnswer::Yes;
 
     openShowWindow(fullscreen);
+    releaseQuestionDisplay();
     int width = 800, height = 600;
     drawableSize(width, height);
     loadShow(width, height);

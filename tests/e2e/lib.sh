@@ -80,13 +80,18 @@ before() { awk -v d="$1" -v n="$(now)" 'BEGIN { exit !(n < d) }'; }
 deadline() { awk -v s="$1" -v n="$(now)" 'BEGIN { printf "%.3f", n + s }'; }
 
 # Starts a private virtual X server of the given screen (default 1024x768x24)
-# and points DISPLAY at it.
+# and points DISPLAY at it. It stays up when its last client leaves, unless
+# the second argument is "resets": then it resets as a bare X server does, and
+# logs every client's coming and going (with its pid) in xvfb.log.
 start_x() {
     XMATCH_BIN=$(e2e_tool xmatch)
     local screen=${1:-1024x768x24}
     local f=$E2E_SCRATCH/xvfb.display
+    local mode=-noreset
+    [ "${2:-}" = resets ] && mode="-audit 4"
     : >"$f"
-    Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp -noreset >"$f" 2>"$E2E_SCRATCH/xvfb.log" &
+    # shellcheck disable=SC2086
+    Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp $mode >"$f" 2>"$E2E_SCRATCH/xvfb.log" &
     XVFB_PID=$!
     local d
     d=$(deadline 30)

@@ -108,4 +108,32 @@ grep -q 'Failed to load\|Mix_LoadMUS\|Couldn' "$term_out" && fail "Cancel on the
 note "terminal: question shown, c -> exit 0"
 
 question_left && fail "the question box is left behind"
+
+# --- From the box to the window on an X server that resets when its last
+# client leaves (Xvfb alone, as under `make run` with nothing else on it): a
+# window opened while it resets finds no display. The show keeps a connection
+# open from the question until its window is up, so its count of connections,
+# in the server's own log, never falls to none in between.
+kill "$WM_PID" "$XVFB_PID" 2>/dev/null
+wait "$WM_PID" "$XVFB_PID" 2>/dev/null
+WM_PID="" XVFB_PID=""
+start_x 1024x768x24 resets
+WIN_X=0 WIN_Y=0 WIN_W=800 WIN_H=600
+start_show "$E2E_REPO" handover
+answer n
+wait_window
+check_no_children
+held=$(awk -v pid="$SHOW_PID" '
+    / connected from / { c = $0; sub(/.*client /, "", c); sub(/ .*/, "", c)
+                         p = $0; sub(/.*pid=/, "", p); sub(/[^0-9].*/, "", p)
+                         if (p == pid) { ours[c] = 1; n++; if (n > most) most = n } }
+    / disconnected/    { c = $0; sub(/.*client /, "", c); sub(/ .*/, "", c)
+                         if (c in ours) { delete ours[c]; n--; if (n == 0) dropped = 1 } }
+    END { printf "%s %d", dropped ? "dropped" : "held", most }' "$E2E_SCRATCH/xvfb.log")
+note "hand-over on a resetting server: the show's connections $held at most"
+case $held in
+    held\ [2-9]*) ;;
+    *) fail "the show's connections to the display fell to none between the question and its window ($held; see xvfb.log)" ;;
+esac
+grep -q "Couldn't find a display" "$SHOW_OUT" && fail "the show said there is no display: $(cat "$SHOW_OUT")"
 exit 0
