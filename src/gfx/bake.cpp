@@ -19,10 +19,20 @@ namespace {
 // the viewport's size: bottom row first, as GL reads a framebuffer. Puts back
 // every state it changes. (Read back through memory: a copy on the renderer
 // would build it a program of its own, 40 ms on a software one.)
-void drawAndCopy(GLuint target, const GLint viewport[4], GLuint source) {
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT);
+//
+// Only rows [row0, row0 + rows) of the viewport (from the bottom) when that is
+// less than all of them: drawn under the scissor, which leaves every pixel in
+// them as the whole picture gives it, and read into the same rows.
+void drawAndCopy(GLuint target, const GLint viewport[4], GLuint source, int row0, int rows) {
+    const bool band = rows < viewport[3];
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT |
+                 GL_SCISSOR_BIT);
     glDisable(GL_BLEND);
     glDisable(GL_SCISSOR_TEST);
+    if (band) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(viewport[0], viewport[1] + row0, viewport[2], rows);
+    }
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_ALPHA_TEST);
@@ -41,15 +51,15 @@ void drawAndCopy(GLuint target, const GLint viewport[4], GLuint source) {
     GLint drawBuffer = GL_BACK;
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     glReadBuffer(static_cast<GLenum>(drawBuffer));
-    std::vector<unsigned char> pixels(static_cast<size_t>(viewport[2]) * viewport[3] * 4);
+    std::vector<unsigned char> pixels(static_cast<size_t>(viewport[2]) * rows * 4);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glReadPixels(viewport[0], viewport[1], viewport[2], viewport[3], GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(viewport[0], viewport[1] + row0, viewport[2], rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     glBindTexture(GL_TEXTURE_2D, target);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, viewport[2], viewport[3], GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row0, viewport[2], rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     glPopClientAttrib();
     glPopAttrib();
 }
@@ -59,40 +69,107 @@ void deleteTexture(unsigned int& name) {
     name = 0;
 }
 
+// Rows a band of a viewport w x h: all of them up to 800 x 600 pixels, and
+// otherwise an even share that keeps each band near that many.
+int bandRows(int w, int h) {
+    const long long pixels = static_cast<long long>(w) * h, most = 800 * 600;
+    const long long bands = (pixels + most - 1) / most;
+    return static_cast<int>((h + bands - 1) / bands);
+}
+
+GLuint viewportTexture(const GLint viewport[4]) {
+    glPushAttrib(GL_TEXTURE_BIT);
+    const GLuint name = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, viewport[2], viewport[3], nullptr);
+    glPopAttrib();
+    return name;
+}
+
 }  // namespace
 
-bool FullscreenBake::draw(unsigned int picture) {
+bool FullscreenBake::start(unsigned int picture) {
     deleteTexture(drawn_);
+    deleteTexture(upright_);
+    row_ = 0;
     if (!picture) return false;
     GLint largest = 0;
     glGetIntegerv(GL_VIEWPORT, viewport_);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     const int w = viewport_[2], h = viewport_[3];
     if (w <= 0 || h <= 0 || w > largest || h > largest) return false;
+    drawn_ = viewportTexture(viewport_);
+    return true;
+}
 
+bool FullscreenBake::viewportUnchanged() const {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return std::equal(viewport, viewport + 4, viewport_);
+}
+
+bool FullscreenBake::draw(unsigned int picture) {
+    if (!start(picture)) return false;
     glPushAttrib(GL_TEXTURE_BIT);
-    drawn_ = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, w, h, nullptr);
-    drawAndCopy(drawn_, viewport_, picture);
+    drawAndCopy(drawn_, viewport_, picture, 0, viewport_[3]);
     glPopAttrib();
     return true;
 }
 
 unsigned int FullscreenBake::finish() {
+    deleteTexture(upright_);
+    row_ = 0;
     if (!drawn_) return 0;
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
     unsigned int upright = 0;
-    if (std::equal(viewport, viewport + 4, viewport_)) {
+    if (viewportUnchanged()) {
         // Drawn as a picture, top row at the top, the first half's texture
         // comes out upside down, texel for texel (nearest, at its texel
         // centres); read back bottom row first, that is the right way up.
+        upright = viewportTexture(viewport_);
         glPushAttrib(GL_TEXTURE_BIT);
-        upright = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, viewport[2], viewport[3], nullptr);
-        drawAndCopy(upright, viewport, drawn_);
+        drawAndCopy(upright, viewport_, drawn_, 0, viewport_[3]);
         glPopAttrib();
     }
     deleteTexture(drawn_);
     return upright;
+}
+
+bool FullscreenBake::drawPart(unsigned int picture) {
+    if (row_ == 0 && !upright_) {
+        if (!start(picture)) return true;  // nothing to bake: finishPart gives 0
+    } else if (!viewportUnchanged()) {
+        deleteTexture(drawn_);
+        row_ = 0;
+        return true;
+    }
+    const int rows = std::min(bandRows(viewport_[2], viewport_[3]), viewport_[3] - row_);
+    glPushAttrib(GL_TEXTURE_BIT);
+    drawAndCopy(drawn_, viewport_, picture, row_, rows);
+    glPopAttrib();
+    row_ += rows;
+    if (row_ < viewport_[3]) return false;
+    row_ = 0;
+    return true;
+}
+
+bool FullscreenBake::finishPart(unsigned int& baked) {
+    baked = 0;
+    if (!drawn_ || !viewportUnchanged()) {
+        deleteTexture(drawn_);
+        deleteTexture(upright_);
+        row_ = 0;
+        return true;
+    }
+    if (!upright_) upright_ = viewportTexture(viewport_);
+    const int rows = std::min(bandRows(viewport_[2], viewport_[3]), viewport_[3] - row_);
+    glPushAttrib(GL_TEXTURE_BIT);
+    drawAndCopy(upright_, viewport_, drawn_, row_, rows);
+    glPopAttrib();
+    row_ += rows;
+    if (row_ < viewport_[3]) return false;
+    row_ = 0;
+    baked = upright_;
+    upright_ = 0;
+    deleteTexture(drawn_);
+    return true;
 }
 
 #else
@@ -101,5 +178,10 @@ unsigned int FullscreenBake::finish() {
 // nothing worth saving.
 bool FullscreenBake::draw(unsigned int) { return false; }
 unsigned int FullscreenBake::finish() { return 0; }
+bool FullscreenBake::drawPart(unsigned int) { return true; }
+bool FullscreenBake::finishPart(unsigned int& baked) {
+    baked = 0;
+    return true;
+}
 
 #endif

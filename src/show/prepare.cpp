@@ -61,11 +61,16 @@ bool prepareAheadStep() {
         // The full-screen pictures, a half of one a step; each takes its
         // place in the table once whole. Before the rehearsals, so that these
         // draw with the pictures the frames will draw with.
+        // On a large screen a half takes a few frames, a band of rows each,
+        // so that no frame pays for a whole one.
         if (!textures) return true;
         const int slot = (step - kFirstBakeStep) / 2;
+        unsigned int baked = 0;
         if ((step - kFirstBakeStep) % 2 == 0) {
-            bake.draw(static_cast<unsigned int>(textures[slot]));
-        } else if (const unsigned int baked = bake.finish()) {
+            if (!bake.drawPart(static_cast<unsigned int>(textures[slot]))) --preparationSteps;
+        } else if (!bake.finishPart(baked)) {
+            --preparationSteps;
+        } else if (baked) {
             GLuint picture = static_cast<GLuint>(textures[slot]);
             glDeleteTextures(1, &picture);
             textures[slot] = static_cast<int>(baked);

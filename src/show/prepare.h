@@ -10,7 +10,9 @@
 
 constexpr int kBakedPictures = 13;  // table slots 0 to 12
 constexpr int kPreparationSteps = 11 + 2 * kBakedPictures;
-extern int preparationSteps;  // the steps done so far
+// The steps done so far; a bake's half on a drawable larger than 800 x 600
+// takes a few calls, a band each, before it counts as done.
+extern int preparationSteps;
 
 // Does the next step; false, and nothing done, once every step is done.
 bool prepareAheadStep();
