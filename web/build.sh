@@ -24,17 +24,27 @@ export NODE_PATH=/usr/share/nodejs
         -DDATA_DIR="$REPO/data" -DOUT_DIR="$REPO/$OUT" >/dev/null
 cmake --build "$WEB_BUILD" -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-cp web/page.js web/page.css "$OUT/"
+cp web/page.js web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
+# The installed page's icons: the desktop icon's art at the manifest's sizes.
+"$BUILD/mkpictures" --web-icons "$OUT" >/dev/null
 # The page carries the size and a digest of each of the show's files: it
-# checks what arrives against them, and they name this build.
+# checks what arrives against them, asks for each under its digest (so that
+# its offline copy is kept by content), and the digests together name this
+# build.
 facts=""
-for f in mijotine.js mijotine.wasm mijotine.data song.ogg page.js page.css; do
+page_js="" page_css=""
+for f in mijotine.js mijotine.wasm mijotine.data song.ogg page.js page.css manifest.webmanifest icon-192.png icon-512.png; do
     size=$(stat -c %s "$OUT/$f")
     hash=$(sha256sum "$OUT/$f" | cut -c1-16)
     facts="$facts${facts:+,}\"$f\":{\"size\":$size,\"hash\":\"$hash\"}"
+    case $f in page.js) page_js=$hash ;; page.css) page_css=$hash ;; manifest.webmanifest) manifest=$hash ;; esac
 done
-sed "s|<script id=\"build\" type=\"application/json\">{}</script>|<script id=\"build\" type=\"application/json\">{\"files\":{$facts}}</script>|" \
+build=$(printf '%s' "$facts" | sha256sum | cut -c1-16)
+sed -e "s|<script id=\"build\" type=\"application/json\">{}</script>|<script id=\"build\" type=\"application/json\">{\"build\":\"$build\",\"files\":{$facts}}</script>|" \
+    -e "s|src=\"page.js\"|src=\"page.js?v=$page_js\"|" -e "s|href=\"page.css\"|href=\"page.css?v=$page_css\"|" \
+    -e "s|href=\"manifest.webmanifest\"|href=\"manifest.webmanifest?v=$manifest\"|" \
     web/index.html >"$OUT/index.html.new"
-grep -q '"files":{"mijotine.js"' "$OUT/index.html.new" || { echo "build.sh: the page's file list was not written" >&2; exit 1; }
+grep -q '"files":{"mijotine.js"' "$OUT/index.html.new" && grep -q "page.js?v=$page_js" "$OUT/index.html.new" ||
+    { echo "build.sh: the page's file list was not written" >&2; exit 1; }
 mv "$OUT/index.html.new" "$OUT/index.html"
 echo "$OUT/index.html"

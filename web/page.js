@@ -20,17 +20,30 @@
   const mark = (what) => performance.mark('mijotine:' + what);
 
   // The build's list of the show's files with their sizes.
-  let built = {};
+  let built = {}, buildName = '';
   try {
-    built = JSON.parse(document.getElementById('build').textContent).files || {};
+    const facts = JSON.parse(document.getElementById('build').textContent);
+    built = facts.files || {};
+    buildName = facts.build || '';
   } catch (e) {
     built = {};
   }
+  // A file under its content's digest, as the build names it.
+  const located = (name) => (built[name] ? `${name}?v=${built[name].hash}` : name);
+  // Where this build's files are kept for a visit without a network (sw.js).
+  const CACHE = `mijotine-${buildName}`;
+  const keep = (name, bytes, type) => {
+    if (!buildName || !window.caches || !window.isSecureContext) return;
+    const url = new URL(located(name), location.href).href;
+    caches.open(CACHE).then((cache) => cache.put(url, new Response(bytes, {
+      headers: { 'Content-Type': type, 'Content-Length': String(bytes.length), 'X-Kept': '1' },
+    }))).catch(() => {});
+  };
   const FILES = [
-    { name: 'mijotine.js', what: 'script' },
-    { name: 'mijotine.wasm', what: 'program' },
-    { name: 'mijotine.data', what: 'pictures and font' },
-    { name: SONG_FILE, what: 'music' },
+    { name: 'mijotine.js', what: 'script', type: 'text/javascript' },
+    { name: 'mijotine.wasm', what: 'program', type: 'application/wasm' },
+    { name: 'mijotine.data', what: 'pictures and font', type: 'application/octet-stream' },
+    { name: SONG_FILE, what: 'music', type: 'audio/ogg' },
   ];
   for (const file of FILES) file.size = (built[file.name] || {}).size || 0;
 
@@ -106,7 +119,7 @@
     const label = `The show's ${file.what} (${file.name})`;
     let response;
     try {
-      response = await fetch(file.name);
+      response = await fetch(located(file.name));
     } catch (e) {
       throw new FileProblem(`${label} could not be fetched: the connection failed.`,
         'Check the network connection, then reload the page.');
@@ -144,6 +157,7 @@
       at += part.length;
     }
     mark(file.name);
+    if (!response.headers.get('X-Kept')) keep(file.name, bytes, file.type);
     return bytes;
   }
 
@@ -259,6 +273,15 @@
   if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) touchScreen();
   skip.addEventListener('click', () => press('Escape'));
 
+  // The show reads where the pointer is when it moves, never from a click;
+  // a finger comes down with no move before it, so the program is first told
+  // that the pointer moved there (before its SDL turns the touch into a click).
+  document.getElementById('stage').addEventListener('touchstart', (event) => {
+    const t = event.changedTouches[0];
+    if (event.target !== canvas || !t) return;
+    canvas.dispatchEvent(new MouseEvent('mousemove', { clientX: t.clientX, clientY: t.clientY, bubbles: true }));
+  }, { capture: true, passive: true });
+
   let stroke = null;  // the finger being followed: where it started, and the key it holds
   canvas.addEventListener('touchstart', (event) => {
     touchScreen();
@@ -371,6 +394,17 @@
     },
   };
 
+  // The canvas's backing store: its size on the page in the screen's own
+  // pixels, kept 4:3 and at most 2560 x 1920 (a larger one only costs time);
+  // the program asks between frames and resizes it when this changes.
+  Module.drawableSize = () => {
+    const r = canvas.getBoundingClientRect();
+    const ratio = window.devicePixelRatio || 1;
+    let width = Math.round(Math.min(r.width * ratio, (r.height * ratio * 4) / 3, 2560) / 4) * 4;
+    if (!(width >= 4)) width = 800;
+    return [width, (width * 3) / 4];
+  };
+
   canvas.addEventListener('webglcontextlost', (event) => {
     event.preventDefault();
     if (!Module.showEnded) {
@@ -392,7 +426,8 @@
   Module.decodedMusic = {
     [SONG_FILE]: song.then((bytes) => {
       if (!decoding) throw new Error('no Web Audio');
-      return decoding.decodeAudioData(bytes.buffer);
+      // Decoding takes its buffer away; the kept copy still reads from it.
+      return decoding.decodeAudioData(bytes.buffer.slice(0));
     }).then((buffer) => {
       mark('music decoded');
       return buffer;
@@ -424,6 +459,15 @@
     if (e instanceof FileProblem) fail(e.message, e.advice);
     else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
   });
+  // Once this build's files are all here: the worker that keeps them for a
+  // visit without a network, named for this build.
+  Promise.all([script, program, data, song]).then(() => {
+    if (buildName && navigator.serviceWorker && window.isSecureContext) {
+      navigator.serviceWorker.register(`sw.js?build=${buildName}`).catch((e) => {
+        console.warn(`This page will not play without a network: ${e}`);
+      });
+    }
+  }, () => {});
   // Whether the browser can draw at all, after the page's first paint.
   requestAnimationFrame(() => setTimeout(() => {
     if (!hasWebGL()) {

@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "core/io.h"
 #include "core/music_io.h"
+#include "gfx/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "platform/question.h"
 #include "platform/web_page.h"
@@ -33,6 +34,20 @@ EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float
     if (!Module.onFrame) return;
     Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
                     level : level, wipe : wipe, scroll : scroll, speed : speed});
+});
+
+// The canvas's backing store in device pixels, as the page sizes it for the
+// screen (Module.drawableSize), made so, and whether it has changed since the
+// last time it was asked.
+EM_JS(int, pageResizeDrawable, (int* width, int* height), {
+    const want = Module.drawableSize ? Module.drawableSize() : [800, 600];
+    const canvas = Module.canvas;
+    HEAP32[width >> 2] = want[0];
+    HEAP32[height >> 2] = want[1];
+    if (canvas.width == want[0] && canvas.height == want[1]) return 0;
+    canvas.width = want[0];
+    canvas.height = want[1];
+    return 1;
 });
 
 // The browser's turn after a frame: a message to the page itself comes back
@@ -73,12 +88,22 @@ public:
     Uint32 getTicks() override { return SDL_GetTicks(); }
     void delay(Uint32 ms) override { SDL_Delay(ms); }
     int pollEvent(SDL_Event* event) override { return SDL_PollEvent(event); }
-    Uint8 getMouseState(int* x, int* y) override { return SDL_GetMouseState(x, y); }
+    // The browser's SDL gives the pointer in the canvas's own pixels.
+    Uint8 getMouseState(int* x, int* y) override {
+        int px = 0, py = 0;
+        const Uint8 buttons = SDL_GetMouseState(&px, &py);
+        drawableToShow(px, py, *x, *y);
+        return buttons;
+    }
     void swapBuffers() override {
         SDL_GL_SwapBuffers();
+        clearBars();
         const FrameNote note = noteFrame();
         pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition, scrollSpeed);
         pageYield();
+        // Between frames, the canvas follows the window and the screen.
+        int width = 800, height = 600;
+        if (pageResizeDrawable(&width, &height)) setDrawable(width, height);
     }
 };
 
@@ -131,7 +156,10 @@ int main() {
         askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
     if (answer != FullscreenAnswer::Cancel) {
         openShowWindow(answer == FullscreenAnswer::Yes);
-        loadShow(800, 600);
+        // Drawn at the screen's own density rather than stretched from 800 x 600.
+        int width = 800, height = 600;
+        pageResizeDrawable(&width, &height);
+        loadShow(width, height);
         playNotedPhases();
         shutDownShow();
     }

@@ -11,7 +11,8 @@ if [ -z "${WEB_OUT_READY:-}" ]; then
     BUILD=$(dirname "$E2E_MIJ") bash "$E2E_REPO/web/build.sh" >"$S/build.log" 2>&1 ||
         fail "building the web page failed: $(tail -20 "$S/build.log")"
 fi
-for f in index.html page.js page.css mijotine.js mijotine.wasm mijotine.data song.ogg; do
+for f in index.html page.js page.css sw.js manifest.webmanifest icon-192.png icon-512.png \
+    mijotine.js mijotine.wasm mijotine.data song.ogg; do
     [ -s "$WEB_OUT/$f" ] || fail "no $f in $WEB_OUT"
 done
 
@@ -26,6 +27,9 @@ for case in no-data cut-data no-wasm; do
     for f in "$WEB_OUT"/*; do ln -s "$f" "$SITE/$case/"; done
 done
 rm "$SITE/no-data/mijotine.data" "$SITE/no-wasm/mijotine.wasm" "$SITE/cut-data/mijotine.data"
+# A copy of its own that the test turns into the next build.
+cp -r "$WEB_OUT" "$SITE/update"
+export MIJOTINE_SITE=$SITE
 head -c $(($(stat -c %s "$WEB_OUT/mijotine.data") / 2)) "$WEB_OUT/mijotine.data" >"$SITE/cut-data/mijotine.data"
 
 # puppeteer-core from npm, as locked; it drives the system's chromium.

@@ -467,10 +467,12 @@ try {
 
   // ---------------------------------------------------------- touch
   // The whole show steered by touch alone, with touch events sent through
-  // the DevTools protocol (chromium's; Firefox's driver sends none).
+  // the DevTools protocol (chromium's; Firefox's driver sends none), on a
+  // screen of two device pixels to the CSS pixel, where the canvas is drawn
+  // at that density.
   if (!firefox) {
     page = await browser.newPage();
-    await page.setViewport({ ...VIEW, deviceScaleFactor: 1, hasTouch: true });
+    await page.setViewport({ ...VIEW, deviceScaleFactor: 2, hasTouch: true });
     watchErrors(page, problems);
     await page.goto(url, { waitUntil: 'domcontentloaded', timeout: 120000 });
     await installHook();
@@ -486,12 +488,6 @@ try {
       name: b.getAttribute('aria-label') || b.textContent, focusable: b.tabIndex >= 0 }));
     if (!skipShown.visible || skipShown.name !== 'Skip' || !skipShown.focusable)
       fail(`no Skip control on a touch screen: ${JSON.stringify(skipShown)}`);
-    // A tap on the canvas is a click: it ends the Intro.
-    await want('slide4', atRest(3));
-    const middle = showPoint(400, 300);
-    await page.touchscreen.tap(middle.x, middle.y);
-    await caught('slide4', 60, 'a tap did not end the Intro', 'true');
-    // Swipes: the finger to the left pages on, to the right back.
     const swipe = async (fromX, toX) => {
       const a = showPoint(fromX, 200), b = showPoint(toX, 210);
       await page.touchscreen.touchStart(a.x, a.y);
@@ -499,12 +495,28 @@ try {
       await page.touchscreen.touchMove(b.x, b.y);
       await page.touchscreen.touchEnd();
     };
-    await want('slide5', atRest(4));
-    await swipe(600, 200);
-    await caught('slide5', 60, 'a swipe to the left did not bring the next slide', 'true');
+    const dense = await page.$eval('#canvas', (c) => [c.width, c.height]);
+    if (dense[0] !== 2000 || dense[1] !== 1500) fail(`at a pixel ratio of 2 the canvas draws at ${dense}, not 2000,1500`);
+    // A tap on the canvas is a click: it ends the Intro.
+    await want('slide4', atRest(3));
+    const middle = showPoint(400, 300);
+    await page.touchscreen.tap(middle.x, middle.y);
+    await caught('slide4', 60, 'a tap did not end the Intro', 'true');
+    // A tap on the next button, where it is drawn: the pointer is mapped from
+    // the dense canvas into the show's space.
+    await want('tapped5', atRest(4));
+    const button = showPoint(747 + 15, 550 + 14);
+    await page.touchscreen.tap(button.x, button.y);
+    const tapped = await caught('tapped5', 60, 'a tap on the next button did not page on', 'true');
+    const sharp = mae(tapped.file, reference('mij5.jpg'), SKY);
+    if (sharp >= 0.04) fail(`on the dense canvas slide 5 is not the picture (MAE ${sharp})`);
+    // Swipes: the finger to the right pages back, to the left on.
     await want('back4', atRest(3));
     await swipe(200, 600);
     await caught('back4', 60, 'a swipe to the right did not bring the slide before', 'true');
+    await want('slide5', atRest(4));
+    await swipe(600, 200);
+    await caught('slide5', 60, 'a swipe to the left did not bring the next slide', 'true');
     // Skip ends the Slideshow.
     await want('scroller', "s.phase === 'scroller' ? s.speed : null");
     await page.touchscreen.tap(...Object.values(await page.$eval('#skip', (b) => {
@@ -538,6 +550,71 @@ try {
     const over = await until('Skip did not end the closing cards', 60, () => Module.showEnded);
     if (over.status !== 0) fail(`the show ended with status ${over.status}`);
     if (problems.length) fail(`the page reported:\n  ${problems.join('\n  ')}`);
+    await page.close();
+  }
+
+  // ---------------------------------------------------------- offline
+  // A second visit with the network switched off plays from what the first kept;
+  // a new build replaces what was kept. In a copy of the site of its own
+  // (update/), in a browser context of its own.
+  if (!firefox && process.env.MIJOTINE_SITE) {
+    const context = await browser.createBrowserContext();
+    page = await context.newPage();
+    await page.setViewport({ ...VIEW, deviceScaleFactor: 1 });
+    const home = `${url}update/`;
+    await page.goto(home, { waitUntil: 'load', timeout: 120000 });
+    const keptNow = () => caches.keys().then(async (keys) => {
+      if (!navigator.serviceWorker.controller || keys.length !== 1) return null;
+      const held = (await (await caches.open(keys[0])).keys()).map((r) => r.url.replace(/^.*\/update\//, ''));
+      return held.length >= 10 ? { cache: keys[0], held } : null;
+    });
+    const kept = await until('the page\'s worker did not keep its files', 120, keptNow);
+    note(`kept for offline in ${kept.cache}: ${kept.held.join(' ')}`);
+    // The network off for the page (through the DevTools protocol), and the
+    // site's copy gone, so that nothing can come but what was kept.
+    const dir = path.join(process.env.MIJOTINE_SITE, 'update');
+    const offline = async (off) => {
+      await page.setOfflineMode(off);
+      fs.renameSync(off ? dir : `${dir}-gone`, off ? `${dir}-gone` : dir);
+    };
+    await offline(true);
+    if (await page.evaluate(() => fetch('mijotine.data').then((r) => (r.ok ? 'online' : 'gone'), () => 'off')) === 'online')
+      fail('the network did not go off');
+    await page.reload({ waitUntil: 'domcontentloaded', timeout: 120000 });
+    await installHook();
+    await want('card', "s.phase === 'intro' && s.slot === 0 && s.level >= 0.5 ? s.level : null");
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await page.click('#answer-no');
+    const card = await caught('card', 180, 'the first title card never showed without a network', 'true');
+    const offlineCard = mae(card.file, reference('mij1.jpg', card.note.level), '800x600+0+0');
+    if (offlineCard >= 0.03) fail(`offline, the first title card is not the picture (MAE ${offlineCard})`);
+    note(`offline second visit: the first title card shows (MAE ${offlineCard})`);
+    await offline(false);
+
+    // The next build: its style sheet changed, and the page names it anew.
+    const css = path.join(dir, 'page.css');
+    fs.appendFileSync(css, '\n/* the next build */\n');
+    const bytes = fs.readFileSync(css);
+    const hash = (await import('node:crypto')).createHash('sha256').update(bytes).digest('hex').slice(0, 16);
+    const html = fs.readFileSync(path.join(dir, 'index.html'), 'utf8');
+    const facts = JSON.parse(/<script id="build" type="application\/json">(.*?)<\/script>/.exec(html)[1]);
+    const oldCss = facts.files['page.css'].hash;
+    facts.files['page.css'] = { size: bytes.length, hash };
+    facts.build = `${facts.build.slice(0, 8)}next0000`;
+    fs.writeFileSync(path.join(dir, 'index.html.new'), html
+      .replace(/(<script id="build" type="application\/json">).*?(<\/script>)/, `$1${JSON.stringify(facts)}$2`)
+      .replace(`page.css?v=${oldCss}`, `page.css?v=${hash}`));
+    fs.renameSync(path.join(dir, 'index.html.new'), path.join(dir, 'index.html'));
+    await page.goto('about:blank');
+    await page.goto(home, { waitUntil: 'load', timeout: 120000 });
+    const replaced = await until('the new build did not replace what was kept', 120, (want) => caches.keys().then(
+      async (keys) => {
+        if (keys.length !== 1 || keys[0] !== `mijotine-${want.build}`) return null;
+        const held = (await (await caches.open(keys[0])).keys()).map((r) => r.url);
+        return held.some((u) => u.endsWith(`page.css?v=${want.hash}`)) ? keys : null;
+      }), { build: facts.build, hash });
+    note(`a new build replaced the kept files: ${replaced.join(' ')}`);
+    await context.close();
   }
   note(`PASS (${shots} screenshots)`);
 } finally {

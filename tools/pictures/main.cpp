@@ -1,7 +1,8 @@
 // mkpictures <outdir>: draws every picture the show reads from ./data/.
 // mkpictures --icons <outdir>: draws the desktop icon as icon-<size>.png at
 // each size the menu's icon theme asks for, the same art as data/icon.jpg
-// drawn afresh at every size.
+// drawn afresh at every size; --web-icons at the two sizes of the web page's
+// manifest.
 // The output is the same, byte for byte, on every run: nothing depends on the
 // time or on unseeded randomness.
 #include "pictures/pictures.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,9 +32,10 @@ bool report(bool ok, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    const std::string mode = argc == 3 ? argv[1] : "";
+    const bool icons = mode == "--icons" || mode == "--web-icons";
     if (argc != 2 && !icons) {
-        std::fprintf(stderr, "usage: mkpictures [--icons] <outdir>\n");
+        std::fprintf(stderr, "usage: mkpictures [--icons | --web-icons] <outdir>\n");
         return 2;
     }
     std::string dir = argv[argc - 1];
@@ -53,7 +56,10 @@ int main(int argc, char** argv) {
         ok = report(c.savePng(dir + name), dir + name) && ok;
     };
     if (icons) {
-        for (int size : {32, 48, 64, 128, 256})
+        // The sizes a desktop's icon theme asks for, or the two a web app's manifest names.
+        const std::vector<int> sizes =
+            mode == "--icons" ? std::vector<int>{32, 48, 64, 128, 256} : std::vector<int>{192, 512};
+        for (int size : sizes)
             png("icon-" + std::to_string(size) + ".png", size, size, [](Canvas& c) { drawIcon(c); });
         return ok ? 0 : 1;
     }
