@@ -17,8 +17,9 @@
 //             avoid:REF.ppm:GEOMETRY:LIMIT  fail (status 3) when this matches
 // Prints the last difference of the first want target ("dark" where the grab
 // was too dark to even out), then for status 3 the avoided target's number.
-// Exit status: 0 every want target matched, 1 time ran out, 2 bad usage or no
-// display, 3 an avoid target matched, 4 the process ended.
+// Exit status: 0 every want target matched (never, with none), 1 time ran
+// out, 2 bad usage or no display, 3 an avoid target matched, 4 the process
+// ended.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -202,6 +203,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "xmatch: XGetImage failed\n");
             return 2;
         }
+        // With no want target at all, only an avoided picture or the
+        // process's end stops the watch.
         bool all = true, firstWant = true;
         int avoided = 0;
         for (size_t i = 0; i < targets.size(); ++i) {
@@ -227,7 +230,7 @@ int main(int argc, char** argv) {
             said += " " + std::to_string(avoided);
             break;
         }
-        if (all) {
+        if (all && !firstWant) {
             status = 0;
             break;
         }
