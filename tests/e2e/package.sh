@@ -75,7 +75,7 @@ for f in "$X/usr/games/mijotine" "$X/usr/share/man/man6/mijotine.6.gz" "$X/usr/s
     [ -e "$f" ] || fail "the packages have no ${f#"$X"}"
 done
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed.ttf
-[ "$(readlink "$X/usr/share/games/mijotine/data/font.ttf")" = "$FONT" ] ||
+[ "$(readlink -m "$X/usr/share/games/mijotine/data/font.ttf")" = "$X$FONT" ] ||
     fail "data/font.ttf links to $(readlink "$X/usr/share/games/mijotine/data/font.ttf"), not $FONT"
 [[ $depends == *fonts-dejavu-extra* ]] || fail "the package does not depend on fonts-dejavu-extra"
 [ -n "$METAINFO" ] || fail "the package has no AppStream metainfo"
@@ -85,7 +85,7 @@ for lic in 'License: Expat' 'License: Bitstream-Vera'; do
     grep -q "^$lic\$" "$X/usr/share/doc/mijotine/copyright" || fail "the copyright file lacks '$lic'"
 done
 man_text=$(MANWIDTH=100 man -l "$X/usr/share/man/man1/mijotine-record.1.gz" 2>/dev/null)
-for section in SYNOPSIS OPTIONS 'TOUR FILE FORMAT' EXAMPLES 'EXIT STATUS'; do
+for section in SYNOPSIS DESCRIPTION 'TOUR FILE FORMAT' EXAMPLES 'EXIT STATUS'; do
     grep -q "^$section" <<<"$man_text" || fail "the recorder's manual page has no $section section"
 done
 grep -q -- '--print-tour' <<<"$man_text" || fail "the recorder's manual page does not list its options"
@@ -116,9 +116,10 @@ mkdir -p "$CACHE/apt-archives/partial"
 BARE_TAR=$CACHE/bookworm-apt.tar
 if [ ! -s "$BARE_TAR" ] || [ -n "$(find "$BARE_TAR" -mtime +6)" ]; then
     note "making a bare Debian 12 with mmdebstrap"
-    mmdebstrap --variant=apt bookworm "$BARE_TAR.part" >"$S/mmdebstrap.log" 2>&1 ||
+    rm -rf "$CACHE/part.tar"
+    mmdebstrap --variant=apt --format=tar bookworm "$CACHE/part.tar" >"$S/mmdebstrap.log" 2>&1 ||
         { tail -20 "$S/mmdebstrap.log" >&2; fail "mmdebstrap could not make a bare root"; }
-    mv "$BARE_TAR.part" "$BARE_TAR"
+    mv "$CACHE/part.tar" "$BARE_TAR"
 fi
 R=$S/root
 mkdir -p "$R"
@@ -186,16 +187,17 @@ as_viewer sh -c 'cd && exec mijotine-record --to 2 two.mp4' >"$S/record.log" 2>&
     { cat "$S/record.log" >&2; fail "the installed recorder failed"; }
 grep -q ': 100 frames, 0:02.0, 800 x 600, ' "$S/record.log" || fail "the recorder's summary: $(tail -2 "$S/record.log")"
 clip=$R/home/viewer/two.mp4
-[ "$(stat -c %U "$clip")" = viewer ] || fail "the recording is not the user's own"
+[ "$(in_root stat -c %U /home/viewer/two.mp4)" = viewer ] || fail "the recording is not the user's own"
 [ "$(head -c 8 "$clip" | tail -c 4)" = ftyp ] || fail "two.mp4 is not an MP4 file"
 note "the installed recorder wrote two seconds as the user: $(du -k "$clip" | cut -f1) kB"
-rm -f "$clip"
+mv "$clip" "$S/two.mp4"
 
 # --- Purge, and nothing of the packages is left in the root.
 in_root apt-get purge -y mijotine-record mijotine >"$S/apt-purge.log" 2>&1 ||
     { tail -20 "$S/apt-purge.log" >&2; fail "apt could not purge the packages"; }
 left=""
 while read -r path; do
+    case $path in "" | /.) continue ;; esac
     [ -e "$R$path" ] || [ -L "$R$path" ] || continue
     [ -d "$R$path" ] && [ ! -L "$R$path" ] && [ -n "$(in_root dpkg -S "$path" 2>/dev/null)" ] && continue
     left="$left $path"
