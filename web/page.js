@@ -32,13 +32,16 @@
   const located = (name) => (built[name] ? `${name}?v=${built[name].hash}` : name);
   // Where this build's files are kept for a visit without a network (sw.js).
   const CACHE = `mijotine-${buildName}`;
-  const keep = (name, bytes, type) => {
+  // Kept only once the show plays: writing five megabytes away would
+  // otherwise take its share of the machine while the show starts.
+  const keeping = [];
+  const keep = (name, bytes, type) => keeping.push(() => {
     if (!buildName || !window.caches || !window.isSecureContext) return;
     const url = new URL(located(name), location.href).href;
     caches.open(CACHE).then((cache) => cache.put(url, new Response(bytes, {
       headers: { 'Content-Type': type, 'Content-Length': String(bytes.length), 'X-Kept': '1' },
     }))).catch(() => {});
-  };
+  });
   const FILES = [
     { name: 'mijotine.js', what: 'script', type: 'text/javascript' },
     { name: 'mijotine.wasm', what: 'program', type: 'application/wasm' },
@@ -319,16 +322,27 @@
   let fontLoaded = Promise.resolve();
   function prepareFiles() {
     Module.preloadedImages = Module.preloadedImages || {};
-    const pictures = [];
+    const waiting = [];
     for (const name of Module.FS.readdir('/data')) {
-      const type = /\.jpg$/.test(name) ? 'image/jpeg' : /\.png$/.test(name) ? 'image/png' : null;
-      if (!type || !window.createImageBitmap) continue;
+      // The photographs only: they have no transparency, which a canvas
+      // would store multiplied into the colours; the pictures with it keep
+      // the program's own decoder, as exact as it was.
+      if (!/\.jpg$/.test(name) || !window.createImageBitmap) continue;
       const path = '/data/' + name;
-      const blob = new Blob([Module.FS.readFile(path)], { type });
-      pictures.push(createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
-        .then((bitmap) => { Module.preloadedImages[path] = bitmap; })
-        .catch(() => {}));  // the program decodes it itself, and says so if it cannot
+      waiting.push({ path, blob: new Blob([Module.FS.readFile(path)], { type: 'image/jpeg' }) });
     }
+    // Two at a time, from the page's first frame on: all at once, the
+    // decoders would take every core from the page showing its question.
+    const decodeNext = () => {
+      const next = waiting.shift();
+      if (!next) return Promise.resolve();
+      return createImageBitmap(next.blob, { colorSpaceConversion: 'none' })
+        .then((bitmap) => { Module.preloadedImages[next.path] = bitmap; })
+        .catch(() => {})  // the program decodes it itself, and says so if it cannot
+        .then(decodeNext);
+    };
+    const painted = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    const pictures = [painted.then(decodeNext), painted.then(decodeNext)];
     try {
       const face = new FontFace(FONT_FILE, Module.FS.readFile('/' + FONT_FILE));
       fontLoaded = face.load().then((loaded) => { document.fonts.add(loaded); }, () => {});
@@ -459,18 +473,23 @@
     if (e instanceof FileProblem) fail(e.message, e.advice);
     else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
   });
-  // Once this build's files are all here: the worker that keeps them for a
-  // visit without a network, named for this build.
-  Promise.all([script, program, data, song]).then(() => {
+  // Once this build's files are all here and the show plays: the files put
+  // away, and the worker that keeps them for a visit without a network,
+  // named for this build.
+  const playing = new Promise((resolve) => { Module.onPhase = (phase) => { if (phase === 'intro') resolve(); }; });
+  Promise.all([script, program, data, song, playing]).then(() => setTimeout(() => {
+    for (const put of keeping.splice(0)) put();
     if (buildName && navigator.serviceWorker && window.isSecureContext) {
       navigator.serviceWorker.register(`sw.js?build=${buildName}`).catch((e) => {
         console.warn(`This page will not play without a network: ${e}`);
       });
     }
-  }, () => {});
+  }, 1000), () => {});
   // Whether the browser can draw at all, after the page's first paint.
   requestAnimationFrame(() => setTimeout(() => {
-    if (!hasWebGL()) {
+    const drawable = hasWebGL();
+    mark('webgl checked');
+    if (!drawable) {
       fail('This browser cannot draw the show: WebGL is turned off or not available here.',
         'Try another browser, or turn on graphics (hardware) acceleration in this one.');
     }

@@ -26,11 +26,15 @@
 // and speed.
 // Only a test sets Module.onFrame: it sees every frame, however slow the
 // machine, where screenshots would step over a card that lasts seconds. The
-// page itself keeps the phase, for what a touch means.
+// page itself keeps the phase, for what a touch means, and hears when it
+// changes (Module.onPhase).
 // clang-format off
 EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll, float speed), {
     const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
-    Module.phase = names[phase];
+    if (Module.phase !== names[phase]) {
+        Module.phase = names[phase];
+        if (Module.onPhase) Module.onPhase(Module.phase);
+    }
     if (!Module.onFrame) return;
     Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
                     level : level, wipe : wipe, scroll : scroll, speed : speed});

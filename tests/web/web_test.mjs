@@ -563,6 +563,9 @@ try {
     await page.setViewport({ ...VIEW, deviceScaleFactor: 1 });
     const home = `${url}update/`;
     await page.goto(home, { waitUntil: 'load', timeout: 120000 });
+    // The files are put away once the show plays.
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await page.click('#answer-no');
     const keptNow = () => caches.keys().then(async (keys) => {
       if (!navigator.serviceWorker.controller || keys.length !== 1) return null;
       const held = (await (await caches.open(keys[0])).keys()).map((r) => r.url.replace(/^.*\/update\//, ''));
@@ -607,6 +610,8 @@ try {
     fs.renameSync(path.join(dir, 'index.html.new'), path.join(dir, 'index.html'));
     await page.goto('about:blank');
     await page.goto(home, { waitUntil: 'load', timeout: 120000 });
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await page.click('#answer-no');
     const replaced = await until('the new build did not replace what was kept', 120, (want) => caches.keys().then(
       async (keys) => {
         if (keys.length !== 1 || keys[0] !== `mijotine-${want.build}`) return null;
