@@ -93,11 +93,18 @@ start_x() {
     # shellcheck disable=SC2086
     Xvfb -displayfd 1 -screen 0 "$screen" -nolisten tcp $mode >"$f" 2>"$E2E_SCRATCH/xvfb.log" &
     XVFB_PID=$!
-    local d
+    wait_display "$f" "$E2E_SCRATCH/xvfb.log" Xvfb
+}
+
+# Waits until the X server $XVFB_PID, started with -displayfd into file $1
+# (its log in $2, called $3 in messages), says its display number, and
+# points DISPLAY at it.
+wait_display() {
+    local f=$1 log=$2 what=$3 d
     d=$(deadline 30)
     while ! grep -q '^[0-9]' "$f"; do
-        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(tail -3 "$E2E_SCRATCH/xvfb.log")"
-        before "$d" || fail "Xvfb gave no display number within 30 s"
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "$what did not start: $(tail -3 "$log")"
+        before "$d" || fail "$what gave no display number within 30 s"
         sleep 0.05
     done
     export DISPLAY=":$(head -1 "$f")"

@@ -155,14 +155,7 @@ f=$S/xvfb.display
 : >"$f"
 chroot "$R" Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset >"$f" 2>"$S/xvfb.log" &
 XVFB_PID=$!
-d=$(deadline 30)
-until grep -q '^[0-9]' "$f"; do
-    kill -0 "$XVFB_PID" 2>/dev/null || fail "the root's Xvfb did not start: $(tail -3 "$S/xvfb.log")"
-    before "$d" || fail "the root's Xvfb gave no display number within 30 s"
-    sleep 0.05
-done
-export DISPLAY=":$(head -1 "$f")"
-unset XAUTHORITY
+wait_display "$f" "$S/xvfb.log" "the root's Xvfb"
 XMATCH_BIN=$(e2e_tool xmatch)
 as_viewer() {
     chroot --userspec=viewer:viewer "$R" env -i HOME=/home/viewer USER=viewer LOGNAME=viewer \
