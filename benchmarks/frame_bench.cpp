@@ -33,12 +33,14 @@
 #include <SDL/SDL_opengl.h>
 
 #include "audio/music_player.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "core/io.h"
 #include "gfx/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "gfx/quad.h"
+#include "gfx/show_pictures.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"
 #include "particles/particle_system.h"
@@ -159,11 +161,8 @@ long peakRssKb() {
 
 // Decodes every picture the show loads, as SDL_image does, and throws them away.
 double decodeAllMs() {
-    std::vector<std::string> paths = {"./data/unpack.jpg", "./data/particle.png"};
-    for (int i = 1; i <= 13; ++i) paths.push_back("./data/mij" + std::to_string(i) + ".jpg");
-    for (int i = 4; i <= 10; ++i) paths.push_back("./data/mij" + std::to_string(i) + "_txt.png");
-    paths.push_back("./data/bubble.png");
-    paths.push_back("./data/chef.png");
+    std::vector<std::string> paths;
+    for (int slot = 0; slot < kTextureSlots; ++slot) paths.push_back(dataFilePath(slot));
     const auto t0 = Clock::now();
     for (const std::string& p : paths) {
         SDL_Surface* s = IMG_Load(p.c_str());
@@ -207,9 +206,9 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
-    PicturePreparer pictures;
+    ShowPictures pictures;
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture("./data/unpack.jpg");
+    textures[kSlotAtlas] = loadTexture(dataFilePath(kSlotAtlas).c_str());
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);
@@ -234,19 +233,7 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
         std::vector<int> table(kTextureSlots, 0);
         setLoadingScreenObserver([](float, int) {});
         const auto t0 = Clock::now();
-        table[kSlotAtlas] = loadTexture("./data/unpack.jpg");
-        table[kSlotParticle] = loadTexture("./data/particle.png");
-        char path[64];
-        for (int i = 0; i < 13; ++i) {
-            std::snprintf(path, sizeof path, "./data/mij%i.jpg", i + 1);
-            table[i] = loadTexture(path);
-        }
-        for (int i = 0; i < 7; ++i) {
-            std::snprintf(path, sizeof path, "./data/mij%i_txt.png", i + 4);
-            table[kSlotFirstCaption + i] = loadTexture(path);
-        }
-        table[kSlotBubble] = loadTexture("./data/bubble.png");
-        table[kSlotChef] = loadTexture("./data/chef.png");
+        for (int slot = 0; slot < kTextureSlots; ++slot) table[slot] = loadTexture(dataFilePath(slot).c_str());
         glFinish();
         picturesMs = msSince(t0);
         deleteTextures(table.data());

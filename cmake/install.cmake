@@ -20,7 +20,7 @@ set(MIJOTINE_GAMESDIR games CACHE STRING "Folder of the mijotine command, under 
 set(MIJOTINE_PROGRAMDIR lib/games/mijotine CACHE STRING "Folder of the program itself, under the prefix")
 set(MIJOTINE_DATAROOT ${CMAKE_INSTALL_DATADIR}/games/mijotine CACHE STRING
   "Folder that holds data/, under the prefix; the launcher starts the program there")
-option(MIJOTINE_SYSTEM_FONT "Install data/font.ttf as a link to the system's DejaVu font, not a copy" OFF)
+option(MIJOTINE_SYSTEM_FONT "Install the data set's font as a link to the system's DejaVu font, not a copy" OFF)
 
 set(MIJOTINE_APPID org.example.mijotine)
 set(DIST_SOURCE_DIR ${CMAKE_SOURCE_DIR}/dist)
@@ -88,21 +88,15 @@ install(CODE "
 install(PROGRAMS ${DIST_BINARY_DIR}/mijotine DESTINATION ${MIJOTINE_GAMESDIR})
 install(TARGETS mijotine RUNTIME DESTINATION ${MIJOTINE_PROGRAMDIR})
 
-set(INSTALL_DATA_FILES icon.jpg unpack.jpg particle.png chef.png bubble.png song.ogg)
-foreach(n RANGE 1 13)
-  list(APPEND INSTALL_DATA_FILES mij${n}.jpg)
-endforeach()
-foreach(n RANGE 4 10)
-  list(APPEND INSTALL_DATA_FILES mij${n}_txt.png)
-endforeach()
+mijotine_data_files(INSTALL_DATA_FILES Pictures Song)
 list(TRANSFORM INSTALL_DATA_FILES PREPEND ${DATA_DIR}/)
 install(FILES ${INSTALL_DATA_FILES} DESTINATION ${MIJOTINE_DATAROOT}/data)
 if(MIJOTINE_SYSTEM_FONT)
   # Debian's way: one copy of a font on the system, from its own package.
-  file(CREATE_LINK ${FONT_SOURCE} ${DIST_BINARY_DIR}/font.ttf SYMBOLIC)
-  install(FILES ${DIST_BINARY_DIR}/font.ttf DESTINATION ${MIJOTINE_DATAROOT}/data)
+  file(CREATE_LINK ${FONT_SOURCE} ${DIST_BINARY_DIR}/${FONT_FILE} SYMBOLIC)
+  install(FILES ${DIST_BINARY_DIR}/${FONT_FILE} DESTINATION ${MIJOTINE_DATAROOT}/data)
 else()
-  install(FILES ${DATA_DIR}/font.ttf DESTINATION ${MIJOTINE_DATAROOT}/data)
+  install(FILES ${DATA_DIR}/${FONT_FILE} DESTINATION ${MIJOTINE_DATAROOT}/data)
 endif()
 
 install(FILES ${DIST_SOURCE_DIR}/mijotine.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -1,23 +1,20 @@
 #!/bin/bash
-# contact_sheet.sh <datadir> <out.png>
-# Puts every picture of the data set side by side, scaled and labelled with its
-# file name. Pictures with transparency are laid over a checkerboard so that
+# contact_sheet.sh <datadir> <out.png> <picture>...
+# Puts the pictures of the data set (the build passes the table's names) side
+# by side, scaled and labelled with their file names. Pictures with transparency are laid over a checkerboard so that
 # their transparent parts show as such.
 set -euo pipefail
-if [ $# -ne 2 ]; then
-  echo "usage: $0 <datadir> <out.png>" >&2
+if [ $# -lt 3 ]; then
+  echo "usage: $0 <datadir> <out.png> <picture>..." >&2
   exit 2
 fi
 data=$1
 out=$2
+shift 2
+names=("$@")
 command -v montage >/dev/null || { echo "ImageMagick's montage is needed" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-names=()
-for n in 1 2 3 4 5 6 7 8 9 10 11 12 13; do names+=("mij$n.jpg"); done
-for n in 4 5 6 7 8 9 10; do names+=("mij${n}_txt.png"); done
-names+=(chef.png bubble.png particle.png unpack.jpg icon.jpg)
 
 args=()
 for name in "${names[@]}"; do
@@ -37,9 +34,9 @@ for name in "${names[@]}"; do
       ;;
   esac
   # small pictures are blown up with hard pixels so they can be judged
-  case $name in
-    icon.jpg|particle.png) convert "$dst" -filter point -resize 192x192 "$dst" ;;
-  esac
+  if [ "$(identify -format '%w' "$dst")" -lt 128 ]; then
+    convert "$dst" -filter point -resize 192x192 "$dst"
+  fi
   args+=(-label "$name" "$dst")
 done
 

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "core/data_set.h"
 #include "core/music_io.h"
 
-MusicPlayer::MusicPlayer() { names[0] = "song.ogg"; }
+MusicPlayer::MusicPlayer() { names[0] = dataFileName(kFileSong); }
 
 void MusicPlayer::load() {
     MusicIo& io = musicIo();

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/data_set.h"
+
 class FrameTimer;
 class SlideTransition;
 class MusicPlayer;
@@ -11,7 +13,6 @@ class ParticleSystem;
 class GlyphFont;
 class Vector3;
 
-constexpr int kTextureSlots = 24;
 constexpr int kScrollLineCount = 287;
 
 extern int ttfUsers;

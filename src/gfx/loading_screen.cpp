@@ -3,7 +3,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/quad.h"
-#include "gfx/textures.h"
+#include "core/data_set.h"
 #include "core/globals.h"
 #include "core/io.h"
 

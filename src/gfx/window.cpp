@@ -12,6 +12,8 @@
 #include <X11/Xlib.h>
 #endif
 
+#include "core/data_set.h"
+
 // Every diagnostic is flushed at once so that no line is lost if the process
 // ends abnormally right after it.
 #define SAY(...)                       \
@@ -88,11 +90,11 @@ void initWindow(const char* caption, int width, int height, bool fullscreen) {
 
     // A picture much larger than a window icon would overflow the window
     // property it is sent in, which the X server refuses.
-    SDL_Surface* icon = IMG_Load("./data/icon.jpg");
+    SDL_Surface* icon = IMG_Load(dataFilePath(kFileIcon).c_str());
     if (icon && iconFits(icon->w, icon->h)) {
         SDL_WM_SetIcon(icon, NULL);
     } else {
-        SAY("  Failed to load icon.jpg\n");
+        SAY("  Failed to load %s\n", dataFileName(kFileIcon));
     }
     SDL_FreeSurface(icon);
 

@@ -2,8 +2,8 @@
 
 #include <SDL/SDL_opengl.h>
 
-#include "gfx/textures.h"
 #include "particles/particle_system.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 

@@ -1,8 +1,8 @@
 #include "show/buttons.h"
 
-#include "gfx/quad.h"
-#include "gfx/textures.h"
+#include "core/data_set.h"
 #include "core/globals.h"
+#include "gfx/quad.h"
 
 bool prevButtonSource(int slide, const Rect& button, int px, int py, Rect& src) {
     if (slide > kFirstSlide) {

@@ -4,11 +4,11 @@
 
 #include "audio/music_player.h"
 #include "gfx/quad.h"
-#include "gfx/textures.h"
 #include "math/curves.h"
 #include "particles/trail.h"
 #include "show/buttons.h"
 #include "show/prepare.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "core/io.h"

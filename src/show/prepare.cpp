@@ -2,9 +2,9 @@
 
 #include <SDL/SDL_opengl.h>
 
+#include "core/data_set.h"
 #include "core/globals.h"
 #include "gfx/bake.h"
-#include "gfx/textures.h"
 #include "slides/transition.h"
 #include "text/glyph_font.h"
 #include "text/scroller.h"

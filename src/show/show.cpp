@@ -5,11 +5,13 @@
 #include "audio/music_player.h"
 #include "gfx/drawing_area.h"
 #include "gfx/loading_screen.h"
+#include "gfx/show_pictures.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"
 #include "particles/particle_system.h"
 #include "platform/question.h"
 #include "show/prepare.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "show/phases.h"
@@ -52,7 +54,7 @@ void openShowWindow(bool fullscreen) {
 
 void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
-    PicturePreparer pictures;
+    ShowPictures pictures;
     restartPreparation();
     // The 3D projection of the 4:3 space, whatever the drawable's shape.
     initGl(800, 600);
@@ -60,7 +62,7 @@ void loadShow(int drawableWidth, int drawableHeight) {
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture("./data/unpack.jpg");
+    textures[kSlotAtlas] = loadTexture(dataFilePath(kSlotAtlas).c_str());
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);

@@ -5,8 +5,8 @@
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/quad.h"
-#include "gfx/textures.h"
 #include "math/curves.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 

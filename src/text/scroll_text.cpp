@@ -8,6 +8,9 @@
 
 #include "text/scroll_text.h"
 
+#include <string>
+
+#include "core/data_set.h"
 #include "text/glyph_font.h"
 
 const char* const kScrollText[kScrollLineCount] = {
@@ -314,8 +317,9 @@ const char* const kScrollText[kScrollLineCount] = {
 };
 
 void initScrollText() {
-    // The path is a literal: the font keeps the pointer, not a copy.
-    glyphFont = new GlyphFont("./data/font.ttf", 32, 0, 0.0f, 0.0f, 0.0f);
+    // The font keeps the pointer to its path, not a copy.
+    static const std::string fontPath = dataFilePath(kFileFont);
+    glyphFont = new GlyphFont(fontPath.c_str(), 32, 0, 0.0f, 0.0f, 0.0f);
     scrollPosition = -12000.0f;
     scrollSpeed = 1.0f;
     for (int i = 0; i < kScrollLineCount; ++i) {

@@ -5,9 +5,9 @@
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/drawing_area.h"
-#include "gfx/textures.h"
 #include "gfx/window.h"
 #include "math/curves.h"
+#include "core/data_set.h"
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "text/glyph_font.h"

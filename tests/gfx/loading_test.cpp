@@ -8,6 +8,7 @@
 
 #include "gfx/loading_screen.h"
 #include "gfx/quad.h"
+#include "gfx/show_pictures.h"
 #include "gfx/textures.h"
 #include "pictures.h"
 #include "core/globals.h"

@@ -1,7 +1,7 @@
-// mkpictures <outdir>: draws every picture the show reads from ./data/.
+// mkpictures <outdir>: draws every picture of the data set (core/data_set.h).
 // mkpictures --icons <outdir>: draws the desktop icon as icon-<size>.png at
-// each size the menu's icon theme asks for, the same art as data/icon.jpg
-// drawn afresh at every size; --web-icons at the two sizes of the web page's
+// each size the menu's icon theme asks for, the same art as the data set's window
+// icon drawn afresh at every size; --web-icons at the two sizes of the web page's
 // manifest.
 // The output is the same, byte for byte, on every run: nothing depends on the
 // time or on unseeded randomness.
@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "core/data_set.h"
 
 namespace {
 
@@ -45,37 +47,51 @@ int main(int argc, char** argv) {
     }
     dir += "/";
     bool ok = true;
-    auto jpeg = [&](const std::string& name, int w, int h, auto draw, int quality, bool full) {
-        Canvas c(w, h);
-        draw(c);
-        ok = report(c.saveJpeg(dir + name, quality, full), dir + name) && ok;
-    };
-    auto png = [&](const std::string& name, int w, int h, auto draw) {
-        Canvas c(w, h);
-        draw(c);
-        ok = report(c.savePng(dir + name), dir + name) && ok;
-    };
+    auto write = [&](const std::string& name, bool written) { ok = report(written, dir + name) && ok; };
     if (icons) {
         // The sizes a desktop's icon theme asks for, or the two a web app's manifest names.
         const std::vector<int> sizes =
             mode == "--icons" ? std::vector<int>{32, 48, 64, 128, 256} : std::vector<int>{192, 512};
-        for (int size : sizes)
-            png("icon-" + std::to_string(size) + ".png", size, size, [](Canvas& c) { drawIcon(c); });
+        for (int size : sizes) {
+            Canvas c(size, size);
+            drawIcon(c);
+            const std::string name = "icon-" + std::to_string(size) + ".png";
+            write(name, c.savePng(dir + name));
+        }
         return ok ? 0 : 1;
     }
-    for (int n = 1; n <= 3; ++n)
-        jpeg("mij" + std::to_string(n) + ".jpg", 800, 600, [n](Canvas& c) { drawTitleCard(c, n); }, 90, false);
+    // The data set's pictures, each under its name in the table.
+    bool drawn[kDataFiles] = {};
+    auto jpeg = [&](int key, int w, int h, auto draw, int quality, bool full) {
+        Canvas c(w, h);
+        draw(c);
+        write(dataFileName(key), c.saveJpeg(dir + dataFileName(key), quality, full));
+        drawn[key] = true;
+    };
+    auto png = [&](int key, int w, int h, auto draw) {
+        Canvas c(w, h);
+        draw(c);
+        write(dataFileName(key), c.savePng(dir + dataFileName(key)));
+        drawn[key] = true;
+    };
+    for (int n = 0; n < 3; ++n)
+        jpeg(kSlotFirstCard + n, 800, 600, [n](Canvas& c) { drawTitleCard(c, n + 1); }, 90, false);
     for (int k = 0; k < 7; ++k) {
-        jpeg("mij" + std::to_string(k + 4) + ".jpg", 800, 600, [k](Canvas& c) { drawSlide(c, k); }, 90, false);
-        png("mij" + std::to_string(k + 4) + "_txt.png", 512, 512, [k](Canvas& c) { drawCaption(c, k); });
+        jpeg(kSlotFirstSlide + k, 800, 600, [k](Canvas& c) { drawSlide(c, k); }, 90, false);
+        png(kSlotFirstCaption + k, 512, 512, [k](Canvas& c) { drawCaption(c, k); });
     }
-    for (int n = 1; n <= 2; ++n)
-        jpeg("mij" + std::to_string(n + 10) + ".jpg", 800, 600, [n](Canvas& c) { drawClosingCard(c, n); }, 90, false);
-    jpeg("mij13.jpg", 800, 600, [](Canvas& c) { drawScrollerBackground(c); }, 92, false);
-    jpeg("unpack.jpg", 512, 512, [](Canvas& c) { drawAtlas(c); }, 95, true);
-    jpeg("icon.jpg", 32, 32, [](Canvas& c) { drawIcon(c); }, 95, true);
-    png("particle.png", 64, 64, [](Canvas& c) { drawParticle(c); });
-    png("chef.png", 512, 512, [](Canvas& c) { drawChef(c); });
-    png("bubble.png", 512, 512, [](Canvas& c) { drawBubble(c); });
+    jpeg(kSlotOutroCard1, 800, 600, [](Canvas& c) { drawClosingCard(c, 1); }, 90, false);
+    jpeg(kSlotOutroCard2, 800, 600, [](Canvas& c) { drawClosingCard(c, 2); }, 90, false);
+    jpeg(kSlotScrollerBackground, 800, 600, [](Canvas& c) { drawScrollerBackground(c); }, 92, false);
+    jpeg(kSlotAtlas, 512, 512, [](Canvas& c) { drawAtlas(c); }, 95, true);
+    jpeg(kFileIcon, 32, 32, [](Canvas& c) { drawIcon(c); }, 95, true);
+    png(kSlotParticle, 64, 64, [](Canvas& c) { drawParticle(c); });
+    png(kSlotChef, 512, 512, [](Canvas& c) { drawChef(c); });
+    png(kSlotBubble, 512, 512, [](Canvas& c) { drawBubble(c); });
+    for (const DataFile& file : kDataSet)
+        if (file.source == DataSource::Pictures && !drawn[file.key]) {
+            std::fprintf(stderr, "mkpictures: nothing draws %s (%s)\n", file.name, file.what);
+            ok = false;
+        }
     return ok ? 0 : 1;
 }

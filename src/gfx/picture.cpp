@@ -1,0 +1,140 @@
+#include "gfx/picture.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
+#include <SDL/SDL_opengl.h>
+
+#include "gfx/rescale.h"
+
+namespace {
+
+// True when the channel masks already put the bytes of each pixel in R, G, B
+// (and A) order in memory, which is what GL_RGB / GL_RGBA expect.
+bool inRgbByteOrder(const SDL_PixelFormat* fmt) {
+    const int bpp = fmt->BytesPerPixel;
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    const Uint32 r = 0x000000ff, g = 0x0000ff00, b = 0x00ff0000, a = 0xff000000;
+#else
+    const Uint32 r = bpp == 4 ? 0xff000000 : 0xff0000, g = bpp == 4 ? 0x00ff0000 : 0x00ff00,
+                 b = bpp == 4 ? 0x0000ff00 : 0x0000ff, a = 0x000000ff;
+#endif
+    if (fmt->Rmask != r || fmt->Gmask != g || fmt->Bmask != b) return false;
+    return bpp == 3 || fmt->Amask == a;
+}
+
+}  // namespace
+
+std::vector<unsigned char> tightRgbPixels(const SDL_Surface* surface) {
+    const SDL_PixelFormat* fmt = surface->format;
+    const int bpp = fmt->BytesPerPixel;
+    const int w = surface->w, h = surface->h;
+    const size_t rowBytes = static_cast<size_t>(w) * bpp;
+    std::vector<unsigned char> out(rowBytes * h);
+    const unsigned char* src = static_cast<const unsigned char*>(surface->pixels);
+
+    if (inRgbByteOrder(fmt)) {
+        // Only the padding at the end of each row has to go.
+        for (int y = 0; y < h; ++y)
+            std::copy(src + static_cast<size_t>(y) * surface->pitch,
+                      src + static_cast<size_t>(y) * surface->pitch + rowBytes, out.begin() + y * rowBytes);
+        return out;
+    }
+
+    // Any other channel layout (BGR from a BMP, for instance): take each
+    // channel out through its mask. A 4-byte surface without an alpha mask is
+    // opaque rather than carrying whatever the spare byte holds.
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = src + static_cast<size_t>(y) * surface->pitch;
+        unsigned char* dst = out.data() + y * rowBytes;
+        for (int x = 0; x < w; ++x) {
+            const unsigned char* p = row + x * bpp;
+            Uint32 v;
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+            v = p[0] | (p[1] << 8) | (p[2] << 16) | (bpp == 4 ? static_cast<Uint32>(p[3]) << 24 : 0u);
+#else
+            v = bpp == 4 ? (static_cast<Uint32>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]
+                         : (p[0] << 16) | (p[1] << 8) | p[2];
+#endif
+            dst[x * bpp + 0] = static_cast<unsigned char>(((v & fmt->Rmask) >> fmt->Rshift) << fmt->Rloss);
+            dst[x * bpp + 1] = static_cast<unsigned char>(((v & fmt->Gmask) >> fmt->Gshift) << fmt->Gloss);
+            dst[x * bpp + 2] = static_cast<unsigned char>(((v & fmt->Bmask) >> fmt->Bshift) << fmt->Bloss);
+            if (bpp == 4)
+                dst[x * bpp + 3] = fmt->Amask
+                                       ? static_cast<unsigned char>(((v & fmt->Amask) >> fmt->Ashift) << fmt->Aloss)
+                                       : 255;
+        }
+    }
+    return out;
+}
+
+Rect inkOf(const unsigned char* rgba, int size) {
+    int x0 = size, y0 = size, x1 = 0, y1 = 0;
+    for (int y = 0; y < size; ++y) {
+        const unsigned char* row = rgba + static_cast<size_t>(y) * size * 4;
+        for (int x = 0; x < size; ++x)
+            if (row[x * 4 + 3]) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x + 1);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y + 1);
+            }
+    }
+    if (x0 >= x1) return Rect(0, 0, 0, 0);  // nothing to draw at all
+    x0 = std::max(x0 - 2, 0);
+    y0 = std::max(y0 - 2, 0);
+    x1 = std::min(x1 + 2, size);
+    y1 = std::min(y1 + 2, size);
+    const int unit = 512 / size;
+    return Rect(x0 * unit, y0 * unit, (x1 - x0) * unit, (y1 - y0) * unit);
+}
+
+PreparedPicture preparePicture(const char* path) {
+    PreparedPicture picture;
+    SDL_Surface* surface = IMG_Load(path);
+    if (!surface) {
+        picture.error = std::string("  Failed to load '") + path + "', he said: '" + SDL_GetError() + "'\n";
+        return picture;
+    }
+    const int bpp = surface->format->BytesPerPixel;
+    if (bpp != 3 && bpp != 4) {
+        picture.error = std::string("  Failed to load '") + path + "', he said: 'Unknown surface format " +
+                        std::to_string(bpp) + "'\n";
+        SDL_FreeSurface(surface);
+        return picture;
+    }
+
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    // Rows top row first, tightly packed in R, G, B (A) byte order, whatever
+    // padding and channel order the surface has.
+    const int w = surface->w, h = surface->h;
+    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
+        picture.pixels = tightRgbPixels(surface);
+        picture.width = w;
+        picture.height = h;
+        picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
+        picture.clamped = true;
+        if (bpp == 4) picture.ink = inkOf(picture.pixels.data(), w);
+    } else {
+        // Other sizes are box-filtered to the nearest powers of two.
+        std::vector<unsigned char> repacked;
+        const unsigned char* pixels = static_cast<const unsigned char*>(surface->pixels);
+        if (!inRgbByteOrder(surface->format) || surface->pitch != w * bpp) {
+            repacked = tightRgbPixels(surface);
+            pixels = repacked.data();
+        }
+        picture.width = roundToPowerOfTwo(w);
+        picture.height = roundToPowerOfTwo(h);
+        picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
+        rescaleToRgba(pixels, w, h, bpp, picture.width, picture.height, picture.pixels.data());
+        picture.format = GL_RGBA;
+        picture.clamped = false;
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_FreeSurface(surface);
+    return picture;
+}

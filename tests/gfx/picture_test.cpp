@@ -1,0 +1,54 @@
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <SDL/SDL.h>
+
+#include "gfx/picture.h"
+
+TEST(TightPixels, RepacksPaddedRowsAndReordersChannels) {
+    // 3 x 2, four bytes a pixel in B, G, R, A order with a padded pitch.
+    SDL_Surface* s =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 3, 2, 32, 0x00ff0000, 0x0000ff00, 0x000000ff, 0xff000000);
+    ASSERT_NE(s, nullptr);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            Uint32* p = reinterpret_cast<Uint32*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch) + x;
+            *p = SDL_MapRGBA(s->format, 10 * x + y, 100 + x, 200 - y, 50 + x + y);
+        }
+    const std::vector<unsigned char> out = tightRgbPixels(s);
+    ASSERT_EQ(out.size(), 3u * 2 * 4);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const unsigned char* p = &out[(y * 3 + x) * 4];
+            EXPECT_EQ(p[0], 10 * x + y);
+            EXPECT_EQ(p[1], 100 + x);
+            EXPECT_EQ(p[2], 200 - y);
+            EXPECT_EQ(p[3], 50 + x + y);
+        }
+    SDL_FreeSurface(s);
+
+    // Four bytes without an alpha mask come out opaque.
+    s = SDL_CreateRGBSurface(SDL_SWSURFACE, 2, 1, 32, 0x000000ff, 0x0000ff00, 0x00ff0000, 0);
+    ASSERT_NE(s, nullptr);
+    static_cast<Uint32*>(s->pixels)[0] = 0x00030201;
+    static_cast<Uint32*>(s->pixels)[1] = 0x00060504;
+    const std::vector<unsigned char> opaque = tightRgbPixels(s);
+    EXPECT_EQ(opaque, (std::vector<unsigned char>{1, 2, 3, 255, 4, 5, 6, 255}));
+    SDL_FreeSurface(s);
+}
+
+TEST(PictureInk, KeepsTwoTexelsAroundTheInkUpToTheEdgesInSourceUnits) {
+    constexpr int kSize = 64;  // a 512-unit source rectangle counts 8 units a texel
+    std::vector<unsigned char> rgba(kSize * kSize * 4, 255);
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 0;
+    EXPECT_EQ(inkOf(rgba.data(), kSize).w(), 0) << "a wholly transparent picture has nothing to draw";
+
+    auto ink = [&](int x, int y) { rgba[(static_cast<size_t>(y) * kSize + x) * 4 + 3] = 1; };
+    ink(10, 20);
+    ink(30, 63);  // on the bottom edge: the part runs to it
+    const Rect part = inkOf(rgba.data(), kSize);
+    EXPECT_EQ(part.x(), 8 * 8);
+    EXPECT_EQ(part.y(), 18 * 8);
+    EXPECT_EQ(part.w(), (33 - 8) * 8);
+    EXPECT_EQ(part.h(), (64 - 18) * 8);
+}
