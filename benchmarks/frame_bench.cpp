@@ -37,7 +37,7 @@
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "core/io.h"
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "gfx/quad.h"
 #include "gfx/show_pictures.h"

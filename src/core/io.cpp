@@ -1,6 +1,6 @@
 #include "core/io.h"
 
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ void initWindow(const char* caption, int width, int height, bool fullscreen);
 // picture to the desktop; on a software renderer that copy costs as much as a
 // full-screen picture every frame. A full-screen show instead opens at the
 // desktop's size and draws its 800 x 600 space there itself (see
-// gfx/drawing_area.h). A user's own setting of SDL12COMPAT_OPENGL_SCALING or
+// core/drawing_area.h). A user's own setting of SDL12COMPAT_OPENGL_SCALING or
 // SDL12COMPAT_WINDOW_SCALING is left alone, and then the library scales.
 void drawWindowDirectly(bool fullscreen);
 // The size in pixels of what the window's frames are drawn into.

@@ -10,7 +10,7 @@
 #include "core/globals.h"
 #include "core/io.h"
 #include "core/music_io.h"
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "platform/question.h"
 #include "platform/web_page.h"

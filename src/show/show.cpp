@@ -3,7 +3,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "audio/music_player.h"
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "gfx/show_pictures.h"
 #include "gfx/textures.h"

@@ -5,7 +5,7 @@
 
 #include <SDL/SDL_opengl.h>
 
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/quad.h"
 #include "math/curves.h"
 #include "core/frame_timer.h"

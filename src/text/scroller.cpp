@@ -4,7 +4,7 @@
 
 #include <SDL/SDL_opengl.h>
 
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/window.h"
 #include "math/curves.h"
 #include "core/data_set.h"

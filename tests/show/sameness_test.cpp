@@ -27,7 +27,7 @@
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "gfx/bake.h"
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "gfx/window.h"

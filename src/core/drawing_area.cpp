@@ -1,4 +1,4 @@
-#include "gfx/drawing_area.h"
+#include "core/drawing_area.h"
 
 #include <algorithm>
 #include <cmath>
