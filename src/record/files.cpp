@@ -17,11 +17,6 @@
 
 namespace {
 
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-}
-
 std::string baseOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -50,6 +45,11 @@ bool lockedByAttributes(const std::string& path, int openFlags) {
 }
 
 }  // namespace
+
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
 
 TourRead readTourFile(const std::string& path, std::string& text, std::string& error,
                       const volatile sig_atomic_t* stop) {

@@ -21,6 +21,9 @@ enum class TourRead {
 TourRead readTourFile(const std::string& path, std::string& text, std::string& error,
                       const volatile sig_atomic_t* stop);
 
+// The folder a path names a file in: "." for a bare name, "/" at the root.
+std::string directoryOf(const std::string& path);
+
 // The hidden name a recording of `output` is written under by process `pid`:
 // .NAME.PID.part beside it.
 std::string partPathFor(const std::string& output, long pid);

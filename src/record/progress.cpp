@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "record/frames.h"
+
 namespace {
 double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
@@ -19,13 +21,13 @@ void Progress::update(long done, long total, bool force) {
     const auto now = std::chrono::steady_clock::now();
     if (total < done) total = done;
     const double elapsed = secondsBetween(start_, now);
-    const double shown = done / 50.0;
+    const double shown = done / static_cast<double>(kFramesPerSecond);
     const double speed = elapsed > 0 ? shown / elapsed : 0;
     char left[48] = "-:--";
-    if (speed > 0) clock(left, sizeof left, (total - done) / 50.0 / speed);
+    if (speed > 0) clock(left, sizeof left, (total - done) / static_cast<double>(kFramesPerSecond) / speed);
     char length[48], whole[48];
     clock(length, sizeof length, shown);
-    clock(whole, sizeof whole, total / 50.0);
+    clock(whole, sizeof whole, total / static_cast<double>(kFramesPerSecond));
     const int percent = total > 0 ? static_cast<int>(100.0 * done / total) : 0;
     if (terminal_) {
         if (!force && secondsBetween(last_, now) < 0.2) return;

@@ -7,12 +7,11 @@
 #include <functional>
 
 #include "core/io.h"
+#include "record/frames.h"
 #include "record/tour.h"
 
 class RecordIo : public ShowIo {
 public:
-    static constexpr Uint32 kFrameMs = 20;
-
     // frame(index, repeat): the frame just drawn is the picture of video frame
     // `index`; with repeat, the picture before it stays on screen for that frame.
     std::function<void(long index, bool repeat)> onFrame;
