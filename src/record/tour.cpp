@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "record/frames.h"
 #include "record/quote.h"
 
 namespace {
@@ -93,102 +94,138 @@ bool Tour::hasQuit() const {
     return std::any_of(actions.begin(), actions.end(), [](const TourAction& a) { return a.kind == TourAction::Quit; });
 }
 
+namespace {
+
+using Words = std::vector<std::string>;  // time, action, arguments
+
+// Empty when the action has n arguments, else what was expected.
+std::string argumentCount(const Words& w, size_t n, const std::string& form) {
+    const size_t argc = w.size() - 2;
+    if (argc == n) return "";
+    return "expected '" + form + "', found " + std::to_string(argc) + (argc == 1 ? " argument" : " arguments");
+}
+
+// Each reads one action's arguments into `a` and adds what it does to
+// `out`; empty when it could, else what was expected.
+
+std::string readKey(const Words& w, TourAction a, std::vector<TourAction>& out) {
+    const std::string& verb = w[1];
+    const std::string why = argumentCount(w, 1, verb + " KEY");
+    if (!why.empty()) return why;
+    if (!parseKey(w[2], a.key))
+        return "expected a key (left, right, escape, space, return, up, down or SDLK_ name), found " + quoted(w[2]);
+    a.kind = verb == "keyup" ? TourAction::KeyUp : TourAction::KeyDown;
+    out.push_back(a);
+    if (verb == "press") {
+        a.kind = TourAction::KeyUp;
+        a.timeMs += kFrameMs;
+        out.push_back(a);
+    }
+    return "";
+}
+
+std::string readPointer(const Words& w, TourAction a, std::vector<TourAction>& out) {
+    const bool glide = w[1] == "glide";
+    const std::string why = argumentCount(w, glide ? 3 : 2, glide ? "glide X Y SECONDS" : "move X Y");
+    if (!why.empty()) return why;
+    if (!parseInt(w[2], a.x) || !parseInt(w[3], a.y) || a.x < 0 || a.x >= 800 || a.y < 0 || a.y >= 600)
+        return "expected a point X Y inside the 800 x 600 picture, found " + quoted(w[2] + " " + w[3]);
+    a.kind = glide ? TourAction::Glide : TourAction::Move;
+    if (glide) {
+        double s;
+        if (!parseNumber(w[4], s) || s <= 0 || s > 3600)
+            return "expected the glide's length in seconds (more than 0), found " + quoted(w[4]);
+        a.durationMs = static_cast<unsigned>(std::lround(s * 1000));
+    }
+    out.push_back(a);
+    return "";
+}
+
+std::string readClick(const Words& w, TourAction a, std::vector<TourAction>& out) {
+    if (w.size() > 3) return argumentCount(w, 1, "click [left|middle|right]");
+    a.button = SDL_BUTTON_LEFT;
+    if (w.size() == 3) {
+        if (w[2] == "left") a.button = SDL_BUTTON_LEFT;
+        else if (w[2] == "middle") a.button = SDL_BUTTON_MIDDLE;
+        else if (w[2] == "right") a.button = SDL_BUTTON_RIGHT;
+        else return "expected a button (left, middle or right), found " + quoted(w[2]);
+    }
+    a.kind = TourAction::ButtonDown;
+    out.push_back(a);
+    a.kind = TourAction::ButtonUp;
+    a.timeMs += kFrameMs;
+    out.push_back(a);
+    return "";
+}
+
+std::string readStill(const Words& w, TourAction a, std::vector<TourAction>& out) {
+    const std::string why = argumentCount(w, 1, "still NAME");
+    if (!why.empty()) return why;
+    for (char c : w[2])
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
+            return "expected a still's name of letters, digits, '-' and '_', found " + quoted(w[2]);
+    a.kind = TourAction::Still;
+    a.name = w[2];
+    out.push_back(a);
+    return "";
+}
+
+std::string readQuit(const Words& w, TourAction a, std::vector<TourAction>& out) {
+    const std::string why = argumentCount(w, 0, "quit");
+    if (!why.empty()) return why;
+    a.kind = TourAction::Quit;
+    out.push_back(a);
+    return "";
+}
+
+const struct {
+    const char* verb;
+    std::string (*read)(const Words&, TourAction, std::vector<TourAction>&);
+} kActions[] = {
+    {"press", readKey},      {"keydown", readKey}, {"keyup", readKey},   {"move", readPointer},
+    {"glide", readPointer},  {"click", readClick}, {"still", readStill}, {"quit", readQuit},
+};
+
+// One line, its comment taken off, into `out`; `previous` is the time of
+// the line before, and becomes this one's. Empty when it reads, else what
+// was expected.
+std::string readLine(const std::string& line, int lineNo, unsigned& previous, std::vector<TourAction>& out) {
+    std::istringstream words(line.substr(0, line.find('#')));
+    Words w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.empty()) return "";
+    TourAction a{};
+    a.line = lineNo;
+    if (!parseTime(w[0], previous, a.timeMs))
+        return "expected a time (seconds such as 12.5, minutes:seconds such as 1:02.5, or +seconds), found " +
+               quoted(w[0]);
+    if (a.timeMs < previous)
+        return "time " + fmtSeconds(a.timeMs) + " s comes before the line above's " + fmtSeconds(previous) + " s";
+    previous = a.timeMs;
+    if (w.size() < 2)
+        return "expected an action after the time (press, keydown, keyup, move, glide, click, still, quit)";
+    for (const auto& action : kActions)
+        if (w[1] == action.verb) return action.read(w, a, out);
+    return "expected an action (press, keydown, keyup, move, glide, click, still, quit), found " + quoted(w[1]);
+}
+
+}  // namespace
+
 bool parseTour(const std::string& text, Tour& tour, std::string& error) {
     tour.actions.clear();
     std::istringstream in(text);
-    std::string raw;
-    int lineNo = 0;
+    std::string line;
     unsigned previous = 0;
-    auto fail = [&](const std::string& what) {
-        error = std::to_string(lineNo) + ": " + what;
-        return false;
-    };
-    while (std::getline(in, raw)) {
-        ++lineNo;
-        if (raw.size() > kTourLineBytes)
-            return fail("the line is longer than " + std::to_string(kTourLineBytes) +
-                        " bytes: a tour line is a time, an action and a few numbers");
-        const size_t hash = raw.find('#');
-        if (hash != std::string::npos) raw.erase(hash);
-        std::istringstream words(raw);
-        std::vector<std::string> w;
-        for (std::string word; words >> word;) w.push_back(word);
-        if (w.empty()) continue;
-
-        TourAction a{};
-        a.line = lineNo;
-        if (!parseTime(w[0], previous, a.timeMs))
-            return fail("expected a time (seconds such as 12.5, minutes:seconds such as 1:02.5, or +seconds), found " +
-                        quoted(w[0]));
-        if (a.timeMs < previous)
-            return fail("time " + fmtSeconds(a.timeMs) + " s comes before the line above's " + fmtSeconds(previous) +
-                        " s");
-        previous = a.timeMs;
-        if (w.size() < 2)
-            return fail("expected an action after the time (press, keydown, keyup, move, glide, click, still, quit)");
-        const std::string& verb = w[1];
-        const size_t argc = w.size() - 2;
-        auto want = [&](size_t n, const char* form) {
-            if (argc == n) return true;
-            error = std::to_string(lineNo) + ": expected '" + form + "', found " + std::to_string(argc) +
-                    (argc == 1 ? " argument" : " arguments");
+    for (int lineNo = 1; std::getline(in, line); ++lineNo) {
+        std::string why;
+        if (line.size() > kTourLineBytes)
+            why = "the line is longer than " + std::to_string(kTourLineBytes) +
+                  " bytes: a tour line is a time, an action and a few numbers";
+        else
+            why = readLine(line, lineNo, previous, tour.actions);
+        if (!why.empty()) {
+            error = std::to_string(lineNo) + ": " + why;
             return false;
-        };
-        if (verb == "press" || verb == "keydown" || verb == "keyup") {
-            if (!want(1, (verb + " KEY").c_str())) return false;
-            if (!parseKey(w[2], a.key))
-                return fail("expected a key (left, right, escape, space, return, up, down or SDLK_ name), found " +
-                            quoted(w[2]));
-            a.kind = verb == "keyup" ? TourAction::KeyUp : TourAction::KeyDown;
-            tour.actions.push_back(a);
-            if (verb == "press") {
-                TourAction up = a;
-                up.kind = TourAction::KeyUp;
-                up.timeMs += 20;
-                tour.actions.push_back(up);
-            }
-        } else if (verb == "move" || verb == "glide") {
-            const bool glide = verb == "glide";
-            if (!want(glide ? 3 : 2, glide ? "glide X Y SECONDS" : "move X Y")) return false;
-            if (!parseInt(w[2], a.x) || !parseInt(w[3], a.y) || a.x < 0 || a.x >= 800 || a.y < 0 || a.y >= 600)
-                return fail("expected a point X Y inside the 800 x 600 picture, found " + quoted(w[2] + " " + w[3]));
-            a.kind = glide ? TourAction::Glide : TourAction::Move;
-            if (glide) {
-                double s;
-                if (!parseNumber(w[4], s) || s <= 0 || s > 3600)
-                    return fail("expected the glide's length in seconds (more than 0), found " + quoted(w[4]));
-                a.durationMs = static_cast<unsigned>(std::lround(s * 1000));
-            }
-            tour.actions.push_back(a);
-        } else if (verb == "click") {
-            if (argc > 1) return want(1, "click [left|middle|right]");
-            a.button = SDL_BUTTON_LEFT;
-            if (argc == 1) {
-                if (w[2] == "left") a.button = SDL_BUTTON_LEFT;
-                else if (w[2] == "middle") a.button = SDL_BUTTON_MIDDLE;
-                else if (w[2] == "right") a.button = SDL_BUTTON_RIGHT;
-                else return fail("expected a button (left, middle or right), found " + quoted(w[2]));
-            }
-            a.kind = TourAction::ButtonDown;
-            tour.actions.push_back(a);
-            a.kind = TourAction::ButtonUp;
-            a.timeMs += 20;
-            tour.actions.push_back(a);
-        } else if (verb == "still") {
-            if (!want(1, "still NAME")) return false;
-            for (char c : w[2])
-                if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
-                    return fail("expected a still's name of letters, digits, '-' and '_', found " + quoted(w[2]));
-            a.kind = TourAction::Still;
-            a.name = w[2];
-            tour.actions.push_back(a);
-        } else if (verb == "quit") {
-            if (!want(0, "quit")) return false;
-            a.kind = TourAction::Quit;
-            tour.actions.push_back(a);
-        } else {
-            return fail("expected an action (press, keydown, keyup, move, glide, click, still, quit), found " +
-                        quoted(verb));
         }
     }
     std::stable_sort(tour.actions.begin(), tour.actions.end(),
