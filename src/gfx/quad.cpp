@@ -72,3 +72,11 @@ void drawOpaqueFullscreenQuad() {
     drawFullscreenQuad();
     if (blending) glEnable(GL_BLEND);
 }
+
+void drawPictureFullscreen() {
+    GLint mode = GL_MODULATE;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    drawOpaqueFullscreenQuad();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+}

@@ -121,7 +121,7 @@ void SlideshowPhase::frame() {
         prepareAheadStep();  // if the Intro was cut short; the slide covers it
         glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
         glColor3f(1, 1, 1);
-        drawOpaqueFullscreenQuad();
+        drawPictureFullscreen();
     }
     drawButtons(slide, prevButton, nextButton);
     if (kFirstSlide <= slide && slide <= kLastSlide) drawSlideOverlay(slide - kFirstSlide);
@@ -193,7 +193,7 @@ void ScrollerPhase::frame() {
     // The opaque background covers every pixel: nothing needs clearing first.
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    drawOpaqueFullscreenQuad();
+    drawPictureFullscreen();
     if (!drawScroller()) active = false;
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);
