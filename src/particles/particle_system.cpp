@@ -20,7 +20,7 @@ void SparkEmitter::spawn(Vector3 at, Uint32 nowMs, float tilt) {
 
 void SparkEmitter::init(Vector3 at, Uint32 nowMs) {
     startMs = nowMs;
-    endMs = nowMs + 550;
+    endMs = nowMs + kSparkMotionMs;
     ageMs = 0;
     width = 24;
     height = 24;
@@ -62,7 +62,7 @@ float SparkEmitter::scale() const {
     const Uint32 now = startMs + ageMs;
     const float grow = ramp(static_cast<float>(now), static_cast<float>(startMs), static_cast<float>(startMs + 150));
     const float shrink =
-        ramp(static_cast<float>(now), static_cast<float>(startMs + 450), static_cast<float>(endMs + 700));
+        ramp(static_cast<float>(now), static_cast<float>(startMs + 450), static_cast<float>(endMs + (kSparkVisibleMs - kSparkMotionMs)));
     return grow - shrink;
 }
 

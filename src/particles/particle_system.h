@@ -22,7 +22,9 @@ public:
     virtual bool finished() const { return false; }
 };
 
-// A spark lives this long: after it, its scale stays 0 for good.
+// A spark moves for this long after its spawn,
+constexpr Uint32 kSparkMotionMs = 550;
+// and is seen this long: after it, its scale stays 0 for good.
 constexpr Uint32 kSparkVisibleMs = 1250;
 
 class SparkEmitter : public ParticleEmitter {
@@ -31,7 +33,7 @@ public:
     Sint32 height = 0;
     Uint32 ageMs = 0;
     Uint32 startMs = 0;
-    Uint32 endMs = 0;
+    Uint32 endMs = 0;  // the end of its motion, startMs + kSparkMotionMs; it is seen longer
     float wobbleRate = 0;
     float tiltDeg = 0;
     float tintBoost = 0;

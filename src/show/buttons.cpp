@@ -5,7 +5,7 @@
 #include "gfx/quad.h"
 
 bool prevButtonSource(int slide, const Rect& button, int px, int py, Rect& src) {
-    if (slide > kFirstSlide) {
+    if (slide > kSlotFirstSlide) {
         if (!button.contains(px, py)) return false;
         src.set(384, 448, 31, 29);  // lit under the pointer
         return true;
@@ -16,7 +16,7 @@ bool prevButtonSource(int slide, const Rect& button, int px, int py, Rect& src) 
 
 bool nextButtonSource(int slide, const Rect& button, int px, int py, Rect& src) {
     const bool over = button.contains(px, py);
-    if (slide < kLastSlide) {
+    if (slide < kSlotLastSlide) {
         if (!over) return false;
         src.set(448, 448, 31, 29);
         return true;

@@ -3,11 +3,9 @@
 
 #include "gfx/rect.h"
 
-constexpr int kFirstSlide = 3;
-constexpr int kLastSlide = 9;
-
 // The atlas source rectangle to draw for a button, or false when nothing is
-// drawn, for the slide shown and the pointer position.
+// drawn, for the slide shown (its slot, kSlotFirstSlide to kSlotLastSlide) and
+// the pointer position.
 bool prevButtonSource(int slide, const Rect& button, int px, int py, Rect& src);
 bool nextButtonSource(int slide, const Rect& button, int px, int py, Rect& src);
 

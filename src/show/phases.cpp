@@ -41,18 +41,18 @@ void drainEvents(Phase& phase) {
 // ------------------------------------------------------------------ cards
 
 CardChoice introCard(float clock) {
-    if (0 < clock && clock < 6) return {0, sineWindow(clock, 0, 6, 2.0f) * ramp(clock, 0, 2.25f)};
-    if (6 < clock && clock < 12.25f) return {1, sineWindow(clock, 6, 12.25f, 4.0f)};
-    if (12.25f < clock) return {2, sineWindow(clock, 12.25f, 20.5f, 4.0f)};
-    return {0, 1.0f};
+    if (0 < clock && clock < 6) return {kSlotFirstCard, sineWindow(clock, 0, 6, 2.0f) * ramp(clock, 0, 2.25f)};
+    if (6 < clock && clock < 12.25f) return {kSlotFirstCard + 1, sineWindow(clock, 6, 12.25f, 4.0f)};
+    if (12.25f < clock) return {kSlotFirstCard + 2, sineWindow(clock, 12.25f, 20.5f, 4.0f)};
+    return {kSlotFirstCard, 1.0f};
 }
 
 CardChoice outroCard(float clock, int previousCard) {
-    if (0 < clock && clock < 4.55f) return {10, ramp(clock, 0, 0.65f)};
-    if (4.55f < clock && clock < 7.55f) return {11, 1 - ramp(clock, 6.05f, 7.55f)};
+    if (0 < clock && clock < 4.55f) return {kSlotOutroCard1, ramp(clock, 0, 0.65f)};
+    if (4.55f < clock && clock < 7.55f) return {kSlotOutroCard2, 1 - ramp(clock, 6.05f, 7.55f)};
     // A long last frame can step over the end of the fade: the card is dark
     // from there on, never the card before at full brightness.
-    if (clock >= 7.55f) return {11, 0.0f};
+    if (clock >= 7.55f) return {kSlotOutroCard2, 0.0f};
     return {previousCard, 1.0f};
 }
 
@@ -105,7 +105,7 @@ void IntroPhase::handleEvent(const SDL_Event& event) {
 // ------------------------------------------------------------------ Slideshow
 
 void SlideshowPhase::setUp() {
-    slide = kFirstSlide;
+    slide = kSlotFirstSlide;
     prevButton.set(709, 550, 31, 29);
     nextButton.set(747, 550, 31, 29);
     slideTransition->remaining = -1.0f;
@@ -124,7 +124,7 @@ void SlideshowPhase::frame() {
         drawPictureFullscreen();
     }
     drawButtons(slide, prevButton, nextButton);
-    if (kFirstSlide <= slide && slide <= kLastSlide) drawSlideOverlay(slide - kFirstSlide);
+    if (kSlotFirstSlide <= slide && slide <= kSlotLastSlide) drawSlideOverlay(slide - kSlotFirstSlide);
     updateAndDrawTrail();
     drainEvents(*this);
     ioSwapBuffers();
@@ -133,8 +133,8 @@ void SlideshowPhase::frame() {
 
 void SlideshowPhase::goBack() {
     slide -= 1;
-    if (slide < kFirstSlide)
-        slide = kFirstSlide;
+    if (slide < kSlotFirstSlide)
+        slide = kSlotFirstSlide;
     else
         slideTransition->start(2.5f, slotTexture(slide + 1), slotTexture(slide));
 }
@@ -146,8 +146,8 @@ void SlideshowPhase::handleEvent(const SDL_Event& event) {
             if (key == SDLK_ESCAPE) flags_.slideshowDone = true;
             if (key == SDLK_RIGHT) {
                 slide += 1;
-                if (slide > kLastSlide)
-                    slide = kLastSlide;
+                if (slide > kSlotLastSlide)
+                    slide = kSlotLastSlide;
                 else
                     slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
             }
@@ -163,9 +163,9 @@ void SlideshowPhase::handleEvent(const SDL_Event& event) {
             if (prevButton.contains(mouseX, mouseY)) goBack();
             if (nextButton.contains(mouseX, mouseY)) {
                 slide += 1;
-                // Past the last slide the phase ends; slide 10 is never drawn
+                // Past the last slide the phase ends; the slot after it is never drawn
                 // because the loop stops after this frame.
-                if (slide > kLastSlide)
+                if (slide > kSlotLastSlide)
                     flags_.slideshowDone = true;
                 else
                     slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
@@ -194,7 +194,7 @@ void ScrollerPhase::frame() {
     glColor3f(1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
     drawPictureFullscreen();
-    if (!drawScroller()) active = false;
+    drawScroller();
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);
     // The speed follows the arrow held during the previous frame's events.
@@ -242,7 +242,7 @@ void OutroPhase::setUp() {
     slideTransition->remaining = -1.0f;
     musicPlayer->fadeOut(7500);
     started = false;
-    card = 10;
+    card = kSlotOutroCard1;
     clock = 0;
     end = 7.5f;
     transitionStarts = 0;

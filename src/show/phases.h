@@ -5,6 +5,7 @@
 
 #include <SDL/SDL.h>
 
+#include "core/data_set.h"
 #include "gfx/rect.h"
 
 // Runs a phase: its set-up once, then its frames while its condition holds.
@@ -22,7 +23,7 @@ struct ShowFlags {
     bool slideshowDone = false;
 };
 
-// The title card and its grey level at a given intro clock.
+// The title card (its slot) and its grey level at a given intro clock.
 struct CardChoice {
     int card;
     float brightness;
@@ -36,8 +37,8 @@ class IntroPhase {
 public:
     static constexpr float kSchedule[4] = {0.0f, 6.0f, 12.25f, 20.5f};
     float clock = 0;
-    float end = 20.5f;
-    CardChoice shown{0, 1.0f};
+    float end = kSchedule[3];
+    CardChoice shown{kSlotFirstCard, 1.0f};
 
     explicit IntroPhase(ShowFlags& flags) : flags_(flags) {}
     void setUp();
@@ -51,7 +52,7 @@ private:
 
 class SlideshowPhase {
 public:
-    int slide = 3;
+    int slide = kSlotFirstSlide;  // the slot of the slide shown
     Rect prevButton;
     Rect nextButton;
 
@@ -85,7 +86,7 @@ class OutroPhase {
 public:
     float clock = 0;
     float end = 7.5f;
-    int card = 10;
+    int card = kSlotOutroCard1;
     bool started = false;
     float brightness = 1.0f;
     int transitionStarts = 0;  // how many times this phase started the transition

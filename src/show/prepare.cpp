@@ -13,8 +13,6 @@ namespace {
 
 constexpr int kGlyphSteps = 8;
 constexpr int kFirstBakeStep = kGlyphSteps;
-// The full-screen pictures fill the table's first slots, up to the Scroller's background.
-static_assert(kSlotScrollerBackground == kBakedPictures - 1, "the baked pictures are slots 0 to 12");
 constexpr int kFirstRehearsal = kFirstBakeStep + 2 * kBakedPictures;
 constexpr char kFirstGlyph = 32, kLastGlyph = 126;
 

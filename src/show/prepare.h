@@ -8,7 +8,10 @@
 // milliseconds for each new combination of state, the first time it draws
 // with it).
 
-constexpr int kBakedPictures = 13;  // table slots 0 to 12
+#include "core/data_set.h"
+
+// The full-screen pictures fill the table's first slots, up to the Scroller's background.
+constexpr int kBakedPictures = kSlotScrollerBackground + 1;
 constexpr int kPreparationSteps = 11 + 2 * kBakedPictures;
 // The steps done so far; a bake's half on a drawable larger than 800 x 600
 // takes a few calls, a band each, before it counts as done.

@@ -97,12 +97,11 @@ void releaseGlyph(GlyphEntry& entry) {
     entry.texture = 0;
 }
 
-// The state every string and cube face is drawn with. The caller's own, as
-// far as this changes it, is kept here and comes back with popGlyphState.
-// What drawing a line changes of the caller's state, to be set back after it.
-// Texturing is on throughout the show and stays on. The blend factors are read
-// by the names that WebGL knows too (the show sets one function for colour
-// and alpha alike).
+// Strings and cube faces are drawn blended, with the glyph's own colours
+// replacing the current one; pushGlyphState sets that and keeps here what it
+// changes of the caller's state, which popGlyphState sets back. Texturing is
+// on throughout the show and stays on. The blend factors are read by the names
+// that WebGL knows too (the show sets one function for colour and alpha alike).
 struct SavedGlyphState {
     GLboolean blend;
     GLint blendSrc, blendDst, envMode, bound;

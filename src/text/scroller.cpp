@@ -99,13 +99,12 @@ float spriteHalfSize(float position) {
     return static_cast<float>(fsin(static_cast<float>(static_cast<double>(position) * 0.0006)) * 0.16 + 1);
 }
 
-bool drawScroller() {
+void drawScroller() {
     const Uint32 deltaMs = frameTimer ? frameTimer->deltaMs : 0;
     scrollPosition = advanceScrollPosition(scrollPosition, deltaMs, scrollSpeed);
     drawScrollerText(scrollPosition);
     drawScrollerBands();
     drawScrollerSprites(scrollPosition);
-    return true;
 }
 
 void drawScrollerText(float position) {

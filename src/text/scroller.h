@@ -31,8 +31,8 @@ float spriteBaseAngle(float position);
 // The half-size of every sprite at a scroll position, 0.84 to 1.16.
 float spriteHalfSize(float position);
 
-// Advances the scroll and draws one frame of it; always true.
-bool drawScroller();
+// Advances the scroll and draws one frame of it.
+void drawScroller();
 // The layers of that frame, in this order, at a scroll position, which they
 // leave as it is: the text in the lower half, the fade bands over it, the
 // sprites. The background beneath is the phase's.

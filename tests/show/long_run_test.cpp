@@ -269,7 +269,7 @@ TEST_F(Flood, TenThousandEventsInOneFrameOfEveryPhaseAreAllReadInThatFrame) {
     EXPECT_EQ(io.swaps, 4);
     // Thousands of arrows and button clicks page within the slides or, with
     // the next button on the last slide, end the phase after this frame.
-    EXPECT_TRUE(flags.slideshowDone || (kFirstSlide <= slideshow.slide && slideshow.slide <= kLastSlide))
+    EXPECT_TRUE(flags.slideshowDone || (kSlotFirstSlide <= slideshow.slide && slideshow.slide <= kSlotLastSlide))
         << "slide " << slideshow.slide;
     EXPECT_FALSE(flags.quitRequested);
     EXPECT_LE(runFor(slideshow, 3000), kMostSparks);
@@ -312,7 +312,7 @@ TEST_F(Flood, AClickEveryFrameForAMinuteHoldsNoMoreSparksThanOneLongBurst) {
         io.mouseButtonUp(SDL_BUTTON_LEFT, io.mouseX, io.mouseY);
     });
     EXPECT_TRUE(slideshow.running());
-    EXPECT_EQ(slideshow.slide, kFirstSlide);
+    EXPECT_EQ(slideshow.slide, kSlotFirstSlide);
     EXPECT_GE(io.swaps, 2900);  // 20 ms frames
     EXPECT_LE(most, kMostSparks);
     EXPECT_GT(most, kMostSparks - 10);

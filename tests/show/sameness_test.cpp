@@ -259,7 +259,7 @@ void oldFrame(SlideshowPhase& p) {
     drawFullscreenQuad();
     oldTransitionDraw(false);
     drawButtons(p.slide, p.prevButton, p.nextButton);
-    if (kFirstSlide <= p.slide && p.slide <= kLastSlide) drawSlideOverlay(p.slide - kFirstSlide);
+    if (kSlotFirstSlide <= p.slide && p.slide <= kSlotLastSlide) drawSlideOverlay(p.slide - kSlotFirstSlide);
     updateAndDrawTrail();
     frameTimer->update();
 }
