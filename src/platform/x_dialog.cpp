@@ -1,135 +1,14 @@
+// The question box as a window on an X display: opened, described to the
+// window manager, drawn, and watched until the viewer answers.
+
 #include "platform/x_dialog.h"
-
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-
-namespace xdialog {
-
-FullscreenAnswer answerOfButton(int button) {
-    if (button == kNoButton) return FullscreenAnswer::No;
-    if (button == kCancelButton) return FullscreenAnswer::Cancel;
-    return FullscreenAnswer::Yes;
-}
-
-namespace {
-constexpr int kMinWidth = 480;
-constexpr int kHeight = 150;
-constexpr int kPadding = 20;
-constexpr int kIconSize = 40;
-constexpr int kIconTop = 22;
-constexpr int kTextGap = 16;  // between the icon and the text
-constexpr int kFooterY = 92;
-constexpr int kButtonW = 88;
-constexpr int kButtonH = 30;
-constexpr int kButtonGap = 10;
-constexpr float kButtonRadius = 5.0f;
-constexpr std::uint32_t kSeparator = 0xe2d3bc;
-}  // namespace
-
-Layout dialogLayout(int textWidth) {
-    Layout l;
-    l.icon = Box{kPadding, kIconTop, kIconSize, kIconSize};
-    l.textX = kPadding + kIconSize + kTextGap;
-    l.textCentreY = kIconTop + kIconSize / 2;
-    l.width = std::max(kMinWidth, l.textX + std::max(0, textWidth) + kPadding + 4);
-    l.height = kHeight;
-    l.footerY = kFooterY;
-    // The buttons sit right-aligned in the footer band, centred in its height.
-    const int y = kFooterY + (kHeight - kFooterY - kButtonH) / 2;
-    int x = l.width - kPadding - kButtonCount * kButtonW - (kButtonCount - 1) * kButtonGap;
-    for (Box& b : l.buttons) {
-        b = Box{x, y, kButtonW, kButtonH};
-        x += kButtonW + kButtonGap;
-    }
-    return l;
-}
-
-int buttonAt(const Layout& layout, int x, int y) {
-    for (int i = 0; i < kButtonCount; ++i)
-        if (layout.buttons[i].contains(x, y)) return i;
-    return -1;
-}
-
-int moveFocus(int focus, int step) {
-    return ((focus + step) % kButtonCount + kButtonCount) % kButtonCount;
-}
-
-std::uint32_t buttonFillColour(const ViewState& view, int button) {
-    // A button looks pressed only while the pointer that pressed it is still on it.
-    const bool pressed = view.pressed == button && view.hover == button;
-    const bool hover = view.hover == button;
-    if (view.focus == button)
-        return pressed ? palette::accentPressed : hover ? palette::accentHover : palette::accent;
-    return pressed ? palette::buttonPressed : hover ? palette::buttonHover : palette::buttonFill;
-}
-
-namespace {
-
-std::uint32_t blend(std::uint32_t under, std::uint32_t over, float a) {
-    if (a <= 0.0f) return under;
-    if (a >= 1.0f) return over;
-    std::uint32_t out = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const float u = static_cast<float>((under >> shift) & 0xff);
-        const float o = static_cast<float>((over >> shift) & 0xff);
-        out |= static_cast<std::uint32_t>(std::lround(u + (o - u) * a)) << shift;
-    }
-    return out;
-}
-
-// Signed distance from a pixel centre to a rounded rectangle (negative inside).
-float roundedBoxDistance(float px, float py, float x, float y, float w, float h, float r) {
-    const float qx = std::fabs(px - (x + w / 2)) - (w / 2 - r);
-    const float qy = std::fabs(py - (y + h / 2)) - (h / 2 - r);
-    const float ox = std::max(qx, 0.0f), oy = std::max(qy, 0.0f);
-    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f) - r;
-}
-
-// Paints a rounded rectangle with soft (one pixel wide) edges.
-void fillRounded(std::vector<std::uint32_t>& px, int width, int height, float x, float y, float w,
-                 float h, float r, std::uint32_t colour) {
-    const int x0 = std::max(0, static_cast<int>(std::floor(x)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(y)));
-    const int x1 = std::min(width, static_cast<int>(std::ceil(x + w)));
-    const int y1 = std::min(height, static_cast<int>(std::ceil(y + h)));
-    for (int j = y0; j < y1; ++j)
-        for (int i = x0; i < x1; ++i) {
-            const float d = roundedBoxDistance(i + 0.5f, j + 0.5f, x, y, w, h, r);
-            const float coverage = std::min(1.0f, std::max(0.0f, 0.5f - d));
-            std::uint32_t& p = px[static_cast<size_t>(j) * width + i];
-            p = blend(p, colour, coverage);
-        }
-}
-
-}  // namespace
-
-std::vector<std::uint32_t> paintBackground(const Layout& l, const ViewState& view) {
-    std::vector<std::uint32_t> px(static_cast<size_t>(l.width) * l.height, palette::background);
-    // The button band, with a hairline above it.
-    for (int j = l.footerY; j < l.height; ++j)
-        std::fill_n(px.begin() + static_cast<long>(j) * l.width, l.width,
-                    j == l.footerY ? kSeparator : palette::footer);
-    // The icon: a copper disc; its question mark is text, drawn later.
-    fillRounded(px, l.width, l.height, l.icon.x, l.icon.y, l.icon.w, l.icon.h, l.icon.w / 2.0f,
-                palette::accent);
-    // The buttons: a 1px border around a flat fill.
-    for (int i = 0; i < kButtonCount; ++i) {
-        const Box& b = l.buttons[i];
-        const std::uint32_t border = view.focus == i ? palette::accentBorder : palette::buttonBorder;
-        fillRounded(px, l.width, l.height, b.x, b.y, b.w, b.h, kButtonRadius, border);
-        fillRounded(px, l.width, l.height, b.x + 1, b.y + 1, b.w - 2, b.h - 2, kButtonRadius - 1,
-                    buttonFillColour(view, i));
-    }
-    return px;
-}
-
-}  // namespace xdialog
 
 #ifndef _WIN32
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include <poll.h>
 #include <unistd.h>
@@ -138,52 +17,8 @@ std::vector<std::uint32_t> paintBackground(const Layout& l, const ViewState& vie
 #include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 namespace xdialog {
-
-KeyCommand keyCommand(unsigned long keysym, bool shift) {
-    KeyCommand c;
-    switch (keysym) {
-        case XK_y:
-        case XK_Y:
-            c.kind = KeyCommand::Answer;
-            c.answer = FullscreenAnswer::Yes;
-            break;
-        case XK_n:
-        case XK_N:
-            c.kind = KeyCommand::Answer;
-            c.answer = FullscreenAnswer::No;
-            break;
-        case XK_Escape:
-            c.kind = KeyCommand::Answer;
-            c.answer = FullscreenAnswer::Cancel;
-            break;
-        case XK_Return:
-        case XK_KP_Enter:
-        case XK_space:
-            c.kind = KeyCommand::PressFocused;
-            break;
-        case XK_Tab:
-            c.kind = KeyCommand::MoveFocus;
-            c.step = shift ? -1 : 1;
-            break;
-        case XK_ISO_Left_Tab:  // what Shift-Tab gives on most keymaps
-        case XK_Left:
-        case XK_KP_Left:
-            c.kind = KeyCommand::MoveFocus;
-            c.step = -1;
-            break;
-        case XK_Right:
-        case XK_KP_Right:
-            c.kind = KeyCommand::MoveFocus;
-            c.step = 1;
-            break;
-        default:
-            break;
-    }
-    return c;
-}
 
 namespace {
 
@@ -256,43 +91,6 @@ void drawCentred(Display* dpy, XftDraw* draw, XftColor* colour, XftFont* font, c
                       static_cast<int>(std::strlen(s)));
 }
 
-// One open dialog window and what it draws with.
-struct Dialog {
-    Display* dpy = nullptr;
-    int screen = 0;
-    Visual* visual = nullptr;
-    Window window = 0;
-    bool windowGone = false;
-    bool lost = false;
-    XftFont* font = nullptr;
-    XftFont* iconFont = nullptr;
-    XftDraw* draw = nullptr;
-    XftColor textColour{}, accentTextColour{};
-    XImage* image = nullptr;
-    Layout layout;
-    ViewState view;
-    const char* text = "";
-    const char* labels[kButtonCount] = {"Yes", "No", "Cancel"};
-
-    void paint() {
-        const std::vector<std::uint32_t> px = paintBackground(layout, view);
-        for (int y = 0; y < layout.height; ++y)
-            for (int x = 0; x < layout.width; ++x)
-                XPutPixel(image, x, y, visualPixel(visual, px[static_cast<size_t>(y) * layout.width + x]));
-        XPutImage(dpy, window, DefaultGC(dpy, screen), image, 0, 0, 0, 0, layout.width, layout.height);
-        drawCentred(dpy, draw, &accentTextColour, iconFont, "?", layout.icon.x + layout.icon.w / 2,
-                    layout.icon.y + layout.icon.h / 2);
-        XftDrawStringUtf8(draw, &textColour, font, layout.textX,
-                          layout.textCentreY + (font->ascent - font->descent) / 2,
-                          reinterpret_cast<const FcChar8*>(text), static_cast<int>(std::strlen(text)));
-        for (int i = 0; i < kButtonCount; ++i) {
-            const Box& b = layout.buttons[i];
-            drawCentred(dpy, draw, view.focus == i ? &accentTextColour : &textColour, font, labels[i],
-                        b.x + b.w / 2, b.y + b.h / 2);
-        }
-    }
-};
-
 void setAtomProperty(Display* dpy, Window w, const char* name, Atom type, const long* values, int count) {
     XChangeProperty(dpy, w, XInternAtom(dpy, name, False), type, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(values), count);
@@ -303,6 +101,200 @@ void waitForInput(Display* dpy) {
     pollfd p{ConnectionNumber(dpy), POLLIN, 0};
     while (poll(&p, 1, -1) < 0 && errno == EINTR) {
     }
+}
+
+// One open dialog window and what it draws with.
+struct Dialog {
+    Display* dpy = nullptr;
+    int screen = 0;
+    Visual* visual = nullptr;
+    Window window = 0;
+    Atom deleteWindow = 0;
+    bool windowGone = false;
+    bool lost = false;
+    bool mapped = false, dirty = false;  // shown yet; to be painted again
+    XftFont* font = nullptr;
+    XftFont* iconFont = nullptr;
+    XftDraw* draw = nullptr;
+    XftColor textColour{}, accentTextColour{};
+    XImage* image = nullptr;
+    Layout layout;
+    ViewState view;
+    const char* text = "";
+    const char* labels[kButtonCount] = {"Yes", "No", "Cancel"};
+
+    void createWindow(const char* title);
+    void describeToWindowManager(const char* title, int x, int y);
+    void prepareDrawing();
+    std::optional<FullscreenAnswer> waitForAnswer();
+    std::optional<FullscreenAnswer> handle(const XEvent& ev);
+    void paint();
+    void destroy();
+};
+
+void Dialog::createWindow(const char* title) {
+    const int x = (DisplayWidth(dpy, screen) - layout.width) / 2;
+    const int y = (DisplayHeight(dpy, screen) - layout.height) / 2;
+    window = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, layout.width, layout.height, 0, 0,
+                                 visualPixel(visual, palette::background));
+    XSelectInput(dpy, window,
+                 ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     LeaveWindowMask | StructureNotifyMask);
+    describeToWindowManager(title, x, y);
+}
+
+// Name, class, kind and fixed size for the window manager.
+void Dialog::describeToWindowManager(const char* title, int x, int y) {
+    XStoreName(dpy, window, title);
+    XChangeProperty(dpy, window, XInternAtom(dpy, "_NET_WM_NAME", False), XInternAtom(dpy, "UTF8_STRING", False),
+                    8, PropModeReplace, reinterpret_cast<const unsigned char*>(title),
+                    static_cast<int>(std::strlen(title)));
+    char resName[] = "mijotine", resClass[] = "Mijotine";
+    XClassHint classHint{resName, resClass};
+    XSetClassHint(dpy, window, &classHint);
+    XSizeHints* size = XAllocSizeHints();
+    size->flags = PPosition | USPosition | PSize | PMinSize | PMaxSize;
+    size->x = x;
+    size->y = y;
+    size->width = size->min_width = size->max_width = layout.width;
+    size->height = size->min_height = size->max_height = layout.height;
+    XSetWMNormalHints(dpy, window, size);
+    XFree(size);
+    XWMHints* hints = XAllocWMHints();
+    hints->flags = InputHint | StateHint;
+    hints->input = True;
+    hints->initial_state = NormalState;
+    XSetWMHints(dpy, window, hints);
+    XFree(hints);
+    deleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(dpy, window, &deleteWindow, 1);
+    const long dialogType = static_cast<long>(XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False));
+    setAtomProperty(dpy, window, "_NET_WM_WINDOW_TYPE", XA_ATOM, &dialogType, 1);
+    const long pid = static_cast<long>(getpid());
+    setAtomProperty(dpy, window, "_NET_WM_PID", XA_CARDINAL, &pid, 1);
+}
+
+void Dialog::prepareDrawing() {
+    draw = XftDrawCreate(dpy, window, visual, DefaultColormap(dpy, screen));
+    XRenderColor c = renderColour(palette::text);
+    XftColorAllocValue(dpy, visual, DefaultColormap(dpy, screen), &c, &textColour);
+    c = renderColour(palette::accentText);
+    XftColorAllocValue(dpy, visual, DefaultColormap(dpy, screen), &c, &accentTextColour);
+    const int depth = DefaultDepth(dpy, screen);
+    image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                         static_cast<unsigned>(layout.width), static_cast<unsigned>(layout.height), 32, 0);
+    if (image) image->data = static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * layout.height));
+}
+
+std::optional<FullscreenAnswer> Dialog::waitForAnswer() {
+    std::optional<FullscreenAnswer> answer;
+    while (!answer && !lost && image && image->data) {
+        if (XPending(dpy) == 0) {
+            if (lost) break;
+            if (dirty && mapped) {
+                paint();
+                dirty = false;
+                continue;  // XPending flushes the drawing and looks again
+            }
+            waitForInput(dpy);
+            continue;
+        }
+        XEvent ev;
+        XNextEvent(dpy, &ev);
+        const ViewState before = view;
+        answer = handle(ev);
+        if (std::memcmp(&before, &view, sizeof before) != 0) dirty = true;
+    }
+    return answer;
+}
+
+// What an event changes; the answer when it gives one.
+std::optional<FullscreenAnswer> Dialog::handle(const XEvent& ev) {
+    switch (ev.type) {
+        case MapNotify:
+            mapped = true;
+            dirty = true;
+            // Take the keyboard, so that the keys work at once even
+            // without a window manager to give it.
+            XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
+            break;
+        case Expose:
+            if (ev.xexpose.count == 0) dirty = true;
+            break;
+        case KeyPress: {
+            KeySym sym = NoSymbol;
+            char buffer[8];
+            XKeyEvent key = ev.xkey;
+            XLookupString(&key, buffer, sizeof buffer, &sym, nullptr);
+            const KeyCommand k = keyCommand(sym, (ev.xkey.state & ShiftMask) != 0);
+            if (k.kind == KeyCommand::Answer) return k.answer;
+            if (k.kind == KeyCommand::PressFocused) return answerOfButton(view.focus);
+            if (k.kind == KeyCommand::MoveFocus) view.focus = moveFocus(view.focus, k.step);
+            break;
+        }
+        case MotionNotify:
+            view.hover = buttonAt(layout, ev.xmotion.x, ev.xmotion.y);
+            break;
+        case LeaveNotify:
+            view.hover = -1;
+            break;
+        case ButtonPress:
+            if (ev.xbutton.button == Button1) {
+                view.hover = buttonAt(layout, ev.xbutton.x, ev.xbutton.y);
+                view.pressed = view.hover;
+                if (view.pressed >= 0) view.focus = view.pressed;
+            }
+            break;
+        case ButtonRelease:
+            if (ev.xbutton.button == Button1) {
+                const int under = buttonAt(layout, ev.xbutton.x, ev.xbutton.y);
+                const int pressedOn = view.pressed;
+                view.pressed = -1;
+                if (under >= 0 && under == pressedOn) return answerOfButton(under);
+            }
+            break;
+        case ClientMessage:
+            if (static_cast<Atom>(ev.xclient.data.l[0]) == deleteWindow) return FullscreenAnswer::Cancel;
+            break;
+        case DestroyNotify:
+            if (ev.xdestroywindow.window == window) {
+                windowGone = true;
+                return FullscreenAnswer::Cancel;
+            }
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+void Dialog::paint() {
+    const std::vector<std::uint32_t> px = paintBackground(layout, view);
+    for (int y = 0; y < layout.height; ++y)
+        for (int x = 0; x < layout.width; ++x)
+            XPutPixel(image, x, y, visualPixel(visual, px[static_cast<size_t>(y) * layout.width + x]));
+    XPutImage(dpy, window, DefaultGC(dpy, screen), image, 0, 0, 0, 0, layout.width, layout.height);
+    drawCentred(dpy, draw, &accentTextColour, iconFont, "?", layout.icon.x + layout.icon.w / 2,
+                layout.icon.y + layout.icon.h / 2);
+    XftDrawStringUtf8(draw, &textColour, font, layout.textX, layout.textCentreY + (font->ascent - font->descent) / 2,
+                      reinterpret_cast<const FcChar8*>(text), static_cast<int>(std::strlen(text)));
+    for (int i = 0; i < kButtonCount; ++i) {
+        const Box& b = layout.buttons[i];
+        drawCentred(dpy, draw, view.focus == i ? &accentTextColour : &textColour, font, labels[i], b.x + b.w / 2,
+                    b.y + b.h / 2);
+    }
+}
+
+// Everything but the connection.
+void Dialog::destroy() {
+    if (image) XDestroyImage(image);  // frees the pixel buffer too
+    if (lost) return;
+    if (draw) XftDrawDestroy(draw);
+    if (window && !windowGone) XDestroyWindow(dpy, window);
+    // Fonts still held when the display closes are never freed; closed
+    // ones go with the display's font cache.
+    if (font) XftFontClose(dpy, font);
+    if (iconFont) XftFontClose(dpy, iconFont);
 }
 
 }  // namespace
@@ -319,151 +311,25 @@ std::optional<FullscreenAnswer> askWithXDialog(const char* title, const char* te
         XCloseDisplay(d.dpy);
         return std::nullopt;
     }
-    XErrorHandler oldError = XSetErrorHandler(ignoreXError);
-    XIOErrorHandler oldIoError = XSetIOErrorHandler(quietIoError);
+    const XErrorHandler oldError = XSetErrorHandler(ignoreXError);
+    const XIOErrorHandler oldIoError = XSetIOErrorHandler(quietIoError);
     XSetIOErrorExitHandler(d.dpy, connectionLost, &d.lost);
 
     d.text = text;
     d.font = openFont(d.dpy, d.screen, "DejaVu Sans:size=11", "sans:size=11");
     d.iconFont = openFont(d.dpy, d.screen, "DejaVu Sans:bold:size=19", "sans:bold:size=19");
     std::optional<FullscreenAnswer> answer;
-    if (!d.font || !d.iconFont) {
-        answer.reset();  // no font at all: nothing readable to show
-    } else {
+    // With no font at all there is nothing readable to show: no answer.
+    if (d.font && d.iconFont) {
         d.layout = dialogLayout(textWidth(d.dpy, d.font, text));
-        const Layout& l = d.layout;
-        const int x = (DisplayWidth(d.dpy, d.screen) - l.width) / 2;
-        const int y = (DisplayHeight(d.dpy, d.screen) - l.height) / 2;
-        const Window root = RootWindow(d.dpy, d.screen);
-        d.window = XCreateSimpleWindow(d.dpy, root, x, y, l.width, l.height, 0, 0,
-                                       visualPixel(d.visual, palette::background));
-        XSelectInput(d.dpy, d.window,
-                     ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                         LeaveWindowMask | StructureNotifyMask);
-
-        // Name, class, kind and fixed size for the window manager.
-        XStoreName(d.dpy, d.window, title);
-        XChangeProperty(d.dpy, d.window, XInternAtom(d.dpy, "_NET_WM_NAME", False),
-                        XInternAtom(d.dpy, "UTF8_STRING", False), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
-        char resName[] = "mijotine", resClass[] = "Mijotine";
-        XClassHint classHint{resName, resClass};
-        XSetClassHint(d.dpy, d.window, &classHint);
-        XSizeHints* size = XAllocSizeHints();
-        size->flags = PPosition | USPosition | PSize | PMinSize | PMaxSize;
-        size->x = x;
-        size->y = y;
-        size->width = size->min_width = size->max_width = l.width;
-        size->height = size->min_height = size->max_height = l.height;
-        XSetWMNormalHints(d.dpy, d.window, size);
-        XFree(size);
-        XWMHints* hints = XAllocWMHints();
-        hints->flags = InputHint | StateHint;
-        hints->input = True;
-        hints->initial_state = NormalState;
-        XSetWMHints(d.dpy, d.window, hints);
-        XFree(hints);
-        Atom deleteWindow = XInternAtom(d.dpy, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(d.dpy, d.window, &deleteWindow, 1);
-        const long dialogType = static_cast<long>(XInternAtom(d.dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False));
-        setAtomProperty(d.dpy, d.window, "_NET_WM_WINDOW_TYPE", XA_ATOM, &dialogType, 1);
-        const long pid = static_cast<long>(getpid());
-        setAtomProperty(d.dpy, d.window, "_NET_WM_PID", XA_CARDINAL, &pid, 1);
-
-        d.draw = XftDrawCreate(d.dpy, d.window, d.visual, DefaultColormap(d.dpy, d.screen));
-        XRenderColor c = renderColour(palette::text);
-        XftColorAllocValue(d.dpy, d.visual, DefaultColormap(d.dpy, d.screen), &c, &d.textColour);
-        c = renderColour(palette::accentText);
-        XftColorAllocValue(d.dpy, d.visual, DefaultColormap(d.dpy, d.screen), &c, &d.accentTextColour);
-        const int depth = DefaultDepth(d.dpy, d.screen);
-        d.image = XCreateImage(d.dpy, d.visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                               static_cast<unsigned>(l.width), static_cast<unsigned>(l.height), 32, 0);
-        if (d.image) d.image->data = static_cast<char*>(std::malloc(static_cast<size_t>(d.image->bytes_per_line) * l.height));
+        d.createWindow(title);
+        d.prepareDrawing();
         XMapRaised(d.dpy, d.window);
-
-        bool mapped = false, dirty = false;
-        while (!answer && !d.lost && d.image && d.image->data) {
-            if (XPending(d.dpy) == 0) {
-                if (d.lost) break;
-                if (dirty && mapped) {
-                    d.paint();
-                    dirty = false;
-                    continue;  // XPending flushes the drawing and looks again
-                }
-                waitForInput(d.dpy);
-                continue;
-            }
-            XEvent ev;
-            XNextEvent(d.dpy, &ev);
-            const ViewState before = d.view;
-            switch (ev.type) {
-                case MapNotify:
-                    mapped = true;
-                    dirty = true;
-                    // Take the keyboard, so that the keys work at once even
-                    // without a window manager to give it.
-                    XSetInputFocus(d.dpy, d.window, RevertToParent, CurrentTime);
-                    break;
-                case Expose:
-                    if (ev.xexpose.count == 0) dirty = true;
-                    break;
-                case KeyPress: {
-                    KeySym sym = NoSymbol;
-                    char buffer[8];
-                    XLookupString(&ev.xkey, buffer, sizeof buffer, &sym, nullptr);
-                    const KeyCommand k = keyCommand(sym, (ev.xkey.state & ShiftMask) != 0);
-                    if (k.kind == KeyCommand::Answer) answer = k.answer;
-                    if (k.kind == KeyCommand::PressFocused) answer = answerOfButton(d.view.focus);
-                    if (k.kind == KeyCommand::MoveFocus) d.view.focus = moveFocus(d.view.focus, k.step);
-                    break;
-                }
-                case MotionNotify:
-                    d.view.hover = buttonAt(l, ev.xmotion.x, ev.xmotion.y);
-                    break;
-                case LeaveNotify:
-                    d.view.hover = -1;
-                    break;
-                case ButtonPress:
-                    if (ev.xbutton.button == Button1) {
-                        d.view.hover = buttonAt(l, ev.xbutton.x, ev.xbutton.y);
-                        d.view.pressed = d.view.hover;
-                        if (d.view.pressed >= 0) d.view.focus = d.view.pressed;
-                    }
-                    break;
-                case ButtonRelease:
-                    if (ev.xbutton.button == Button1) {
-                        const int under = buttonAt(l, ev.xbutton.x, ev.xbutton.y);
-                        if (under >= 0 && under == d.view.pressed) answer = answerOfButton(under);
-                        d.view.pressed = -1;
-                    }
-                    break;
-                case ClientMessage:
-                    if (static_cast<Atom>(ev.xclient.data.l[0]) == deleteWindow) answer = FullscreenAnswer::Cancel;
-                    break;
-                case DestroyNotify:
-                    if (ev.xdestroywindow.window == d.window) {
-                        d.windowGone = true;
-                        answer = FullscreenAnswer::Cancel;
-                    }
-                    break;
-                default:
-                    break;
-            }
-            if (std::memcmp(&before, &d.view, sizeof before) != 0) dirty = true;
-        }
+        answer = d.waitForAnswer();
         // A lost display is the box gone: nobody said yes.
         if (d.lost) answer = FullscreenAnswer::Cancel;
     }
-
-    if (d.image) XDestroyImage(d.image);  // frees the pixel buffer too
-    if (!d.lost) {
-        if (d.draw) XftDrawDestroy(d.draw);
-        if (d.window && !d.windowGone) XDestroyWindow(d.dpy, d.window);
-        // Fonts still held when the display closes are never freed; closed
-        // ones go with the display's font cache.
-        if (d.font) XftFontClose(d.dpy, d.font);
-        if (d.iconFont) XftFontClose(d.dpy, d.iconFont);
-    }
+    d.destroy();
     // The window is gone from the screen before the show opens its own.
     if (hold && !d.lost && answer) {
         XSync(d.dpy, True);
