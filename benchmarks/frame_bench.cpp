@@ -175,13 +175,13 @@ double decodeAllMs() {
     return msSince(t0);
 }
 
-}  // namespace
-
-int bench(bool startupOnly, int scrollerFrames, int width, int height) {
+// The window of the size to measure at, with the show's GL state; false
+// when the X screen cannot hold it.
+bool openBenchWindow(int width, int height) {
     drawWindowDirectly(false);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("SDL_Init failed: %s\n", SDL_GetError());
-        return 1;
+        return false;
     }
     setVideoMode("Mijotine frame bench", width, height, false);
     int drawnWidth = 0, drawnHeight = 0;
@@ -189,20 +189,27 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     if (drawnWidth != width || drawnHeight != height) {
         std::printf("got a window of %d x %d for %d x %d: is the X screen large enough?\n", drawnWidth, drawnHeight,
                     width, height);
-        return 1;
+        return false;
     }
     initGl(800, 600);
     setDrawable(width, height);
     pushOrtho2D(800, 600);
     std::printf("\n======== %d x %d\nGL renderer: %s\n", width, height,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    return true;
+}
 
-    // ------------------------------------------------------------ start-up
-    // The show's own sequence from the window to the first title card (the
-    // music, which streams, is left out), with real presentation, beside the
-    // decoding of the same pictures in the same run (the page cache warmed first).
-    RealIo realIo;
-    setShowIo(&realIo);
+struct StartUp {
+    double ms = 0, cpuMs = 0, decodeMs = 0;
+    long rssKb = 0;
+    double picturesMs = 0, loadingFramesMs = 0;  // its parts alone
+};
+
+// The show's own sequence from the window to the first title card (the
+// music, which streams, is left out), with real presentation, beside the
+// decoding of the same pictures in the same run (the page cache warmed first).
+StartUp timeStartUp() {
+    StartUp s;
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
@@ -223,36 +230,42 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     initScrollText();
     drawLoadingScreen(1.0f);
     glFinish();
-    const double startupMs = msSince(start);
-    const double startupCpuMs = (cpuSeconds() - cpu0) * 1000;
-    const long startupRss = peakRssKb();
-    const double decodeMs = std::min(decodeAllMs(), decodeAllMs());
-    // Its parts again, one by one: the pictures alone, the 24 loading frames alone.
-    double picturesMs = 0, loadingFramesMs = 0;
-    {
-        std::vector<int> table(kTextureSlots, 0);
-        setLoadingScreenObserver([](float, int) {});
-        const auto t0 = Clock::now();
-        for (int slot = 0; slot < kTextureSlots; ++slot) table[slot] = loadTexture(dataFilePath(slot).c_str());
-        glFinish();
-        picturesMs = msSince(t0);
-        deleteTextures(table.data());
-        const auto t1 = Clock::now();
-        for (int i = 0; i < 24; ++i) drawLoadingScreen(0.1f + i * 0.03f);
-        glFinish();
-        loadingFramesMs = msSince(t1);
-    }
-    if (startupOnly) {
-        std::printf("Start-up %.0f ms (CPU %.0f ms) beside decoding the same pictures %.0f ms: %.1f x\n", startupMs,
-                    startupCpuMs, decodeMs, startupMs / decodeMs);
-        std::printf("  parts: the pictures alone %.0f ms, the 24 loading frames alone %.0f ms\n", picturesMs,
-                    loadingFramesMs);
-        return 0;
-    }
+    s.ms = msSince(start);
+    s.cpuMs = (cpuSeconds() - cpu0) * 1000;
+    s.rssKb = peakRssKb();
+    s.decodeMs = std::min(decodeAllMs(), decodeAllMs());
+    return s;
+}
 
-    // ------------------------------------------------------------ a whole show
-    BenchIo io;
-    setShowIo(&io);
+// The start-up's parts again, one by one: the pictures alone, the 24
+// loading frames alone.
+void timeStartUpParts(StartUp& s) {
+    std::vector<int> table(kTextureSlots, 0);
+    setLoadingScreenObserver([](float, int) {});
+    const auto t0 = Clock::now();
+    for (int slot = 0; slot < kTextureSlots; ++slot) table[slot] = loadTexture(dataFilePath(slot).c_str());
+    glFinish();
+    s.picturesMs = msSince(t0);
+    deleteTextures(table.data());
+    const auto t1 = Clock::now();
+    for (int i = 0; i < 24; ++i) drawLoadingScreen(0.1f + i * 0.03f);
+    glFinish();
+    s.loadingFramesMs = msSince(t1);
+}
+
+void printStartUp(const StartUp& s) {
+    std::printf("Start-up %.0f ms (CPU %.0f ms) beside decoding the same pictures %.0f ms: %.1f x\n", s.ms, s.cpuMs,
+                s.decodeMs, s.ms / s.decodeMs);
+    std::printf("  parts: the pictures alone %.0f ms, the 24 loading frames alone %.0f ms\n", s.picturesMs,
+                s.loadingFramesMs);
+}
+
+struct ShowStats {
+    Stats intro, rest, wipe, scroller, outro;
+};
+
+// A whole show on the scripted clock, phase by phase.
+ShowStats timeShow(BenchIo& io, int scrollerFrames) {
     delete frameTimer;
     frameTimer = new FrameTimer();
     glDisable(GL_BLEND);  // as the show leaves it before the Intro
@@ -261,6 +274,7 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     io.mouseX = 400;
     io.mouseY = 300;
     trailCountdown = 100;
+    ShowStats stats;
     std::vector<double> piles[2];
     auto none = [](int) {};
     auto first = [] { return 0; };
@@ -269,7 +283,7 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     IntroPhase intro(flags);
     intro.setUp();
     timePhase(intro, 5000, none, first, piles);
-    const Stats introStats = summarise(piles[0]);
+    stats.intro = summarise(piles[0]);
 
     // Every slide rests 1.5 s, then the next one wipes in (2.5 s); after the
     // last one's rest the slideshow ends.
@@ -282,24 +296,28 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
             if (i % 200 == 75) io.keyDown(slideshow.slide == kSlotLastSlide ? SDLK_ESCAPE : SDLK_RIGHT);
         },
         [] { return slideTransition->remaining > 0 ? 1 : 0; }, piles);
-    const Stats restStats = summarise(piles[0]), wipeStats = summarise(piles[1]);
+    stats.rest = summarise(piles[0]);
+    stats.wipe = summarise(piles[1]);
 
     piles[0].clear();
     ScrollerPhase scroller(flags);
     scroller.setUp();
     scrollPosition = 0;  // the first lines come up from the middle of the screen
     timePhase(scroller, scrollerFrames, none, first, piles);
-    const Stats scrollerStats = summarise(piles[0]);
+    stats.scroller = summarise(piles[0]);
 
     piles[0].clear();
     OutroPhase outro;
     outro.setUp();
     timePhase(outro, 5000, none, first, piles);
-    const Stats outroStats = summarise(piles[0]);
+    stats.outro = summarise(piles[0]);
+    return stats;
+}
 
-    // ------------------------------------------------------------ the floor
-    // Measured after the show, which so meets the renderer's states for the
-    // first time, as it does when it runs on its own.
+// What presenting a frame costs, and a full-screen layer on top. Measured
+// after the show, which so meets the renderer's states for the first time,
+// as it does when it runs on its own.
+void timeFloor() {
     glDisable(GL_BLEND);
     layerFrameMs(1, false);  // warm-up
     presentMs = layerFrameMs(0, false);
@@ -307,10 +325,11 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     layerMs = (layerFrameMs(5, false) - one) / 4;
     blendedLayerMs = (layerFrameMs(5, true) - layerFrameMs(1, true)) / 4;
     glEnable(GL_BLEND);
+}
 
-    // ------------------------------------------------------------ CPU at rest
-    // A resting slide with the real frame timer sleeping between frames.
-    setShowIo(&realIo);
+// The CPU share of a resting slide with the real frame timer sleeping
+// between frames.
+double restingCpuShare() {
     delete frameTimer;
     frameTimer = new FrameTimer();
     ShowFlags restFlags;
@@ -320,30 +339,28 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
     const double restCpu0 = cpuSeconds();
     const auto restStart = Clock::now();
     for (int i = 0; i < 150; ++i) resting.frame();
-    const double restCpuShare = (cpuSeconds() - restCpu0) * 1000 / msSince(restStart);
+    return (cpuSeconds() - restCpu0) * 1000 / msSince(restStart);
+}
 
+void printFrameTable(const ShowStats& stats) {
     std::printf("\nFrame work (end of the timer's sleep to the end of the swap), ms; budget 20 ms\n\n");
     std::printf("| %-26s | %5s | %5s | %5s | %5s | %5s | %4s | %12s |\n", "Phase", "med", "p90", "p99", "max",
                 "share", "lay.", "over 20 ms");
     std::printf("|----------------------------|-------|-------|-------|-------|-------|------|--------------|\n");
-    printRow("Intro", introStats);
-    printRow("Slideshow, slide at rest", restStats);
-    printRow("Slideshow, during a wipe", wipeStats);
-    printRow("Scroller", scrollerStats);
-    printRow("Outro", outroStats);
+    printRow("Intro", stats.intro);
+    printRow("Slideshow, slide at rest", stats.rest);
+    printRow("Slideshow, during a wipe", stats.wipe);
+    printRow("Scroller", stats.scroller);
+    printRow("Outro", stats.outro);
     std::printf("\n(share: median / 20 ms; lay.: (median - present) / one full-screen layer)\n");
     std::printf("Floor: present only %.2f ms; one opaque full-screen textured layer %.2f ms "
                 "(blended %.2f ms)\n",
                 presentMs, layerMs, blendedLayerMs);
-    std::printf("Start-up %.0f ms (CPU %.0f ms) beside decoding the same pictures %.0f ms: %.1f x\n", startupMs,
-                startupCpuMs, decodeMs, startupMs / decodeMs);
-    std::printf("  parts: the pictures alone %.0f ms, the 24 loading frames alone %.0f ms\n", picturesMs,
-                loadingFramesMs);
-    std::printf("CPU share while a slide rests (real timer): %.0f %% of one core\n", restCpuShare * 100);
-    std::printf("Peak resident memory: %ld kB after start-up, %ld kB at the end\n", startupRss, peakRssKb());
+}
 
-    // What the sparks cost: the most a trail holds at once, against the
-    // 36,000 spent sparks an hour of trail would leave if none were dropped.
+// What the sparks cost: the most a trail holds at once, against the
+// 36,000 spent sparks an hour of trail would leave if none were dropped.
+void timeSparks() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[kSlotParticle]));
@@ -363,8 +380,35 @@ int bench(bool startupOnly, int scrollerFrames, int width, int height) {
         std::printf("Drawing %zu sparks: median %.2f ms\n", count, summarise(ms).median);
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// Every figure at one size, in this process.
+int bench(bool startupOnly, int scrollerFrames, int width, int height) {
+    if (!openBenchWindow(width, height)) return 1;
+    RealIo realIo;
+    setShowIo(&realIo);
+    StartUp startUp = timeStartUp();
+    timeStartUpParts(startUp);
+    if (startupOnly) {
+        printStartUp(startUp);
+        return 0;
+    }
+    BenchIo io;
+    setShowIo(&io);
+    const ShowStats stats = timeShow(io, scrollerFrames);
+    timeFloor();
+    setShowIo(&realIo);
+    const double restCpuShare = restingCpuShare();
+
+    printFrameTable(stats);
+    printStartUp(startUp);
+    std::printf("CPU share while a slide rests (real timer): %.0f %% of one core\n", restCpuShare * 100);
+    std::printf("Peak resident memory: %ld kB after start-up, %ld kB at the end\n", startUp.rssKb, peakRssKb());
+    timeSparks();
     return 0;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     bool startupOnly = false;
