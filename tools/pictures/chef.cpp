@@ -28,11 +28,8 @@ void fillOutlined(cairo_t* cr, Rgb base, double x, double y, double w, double h,
     inkOutline(cr);
 }
 
-}  // namespace
-
-void drawChef(Canvas& c) {
-    cairo_t* cr = c.cr;
-    // body: a chef's jacket that runs off the bottom edge
+// The jacket that runs off the bottom edge, its apron, pocket and buttons.
+void drawJacket(cairo_t* cr) {
     cairo_new_path(cr);
     cairo_move_to(cr, 60, 530);
     cairo_curve_to(cr, 60, 390, 120, 318, 256, 312);
@@ -68,7 +65,10 @@ void drawChef(Canvas& c) {
             inkOutline(cr, 3);
         }
     }
-    // the raised arm with a wooden spoon (viewer's left)
+}
+
+// The raised arm with a wooden spoon (viewer's left).
+void drawArmAndSpoon(cairo_t* cr) {
     cairo_new_path(cr);
     cairo_move_to(cr, 95, 420);
     cairo_curve_to(cr, 70, 380, 75, 330, 92, 290);
@@ -93,7 +93,10 @@ void drawChef(Canvas& c) {
     cairo_new_path(cr);
     cairo_arc(cr, 114, 282, 30, 0, 2 * M_PI);
     fillOutlined(cr, skin, 84, 252, 60, 60, 0.35);
-    // neckerchief
+}
+
+// The neckerchief.
+void drawNeckerchief(cairo_t* cr) {
     cairo_new_path(cr);
     cairo_move_to(cr, 190, 300);
     cairo_curve_to(cr, 220, 340, 292, 340, 322, 300);
@@ -110,6 +113,10 @@ void drawChef(Canvas& c) {
     cairo_line_to(cr, 267, 345);
     cairo_close_path(cr);
     fillOutlined(cr, pal::tomato, 232, 345, 48, 53, 0.4);
+}
+
+// The head with its face.
+void drawFace(cairo_t* cr) {
     // head
     cairo_new_path(cr);
     ellipsePath(cr, 256, 226, 86, 92);
@@ -162,7 +169,10 @@ void drawChef(Canvas& c) {
         shadeFillPreserve(cr, {0.36, 0.2, 0.12}, 180, 250, 150, 40, 0.4);
         inkOutline(cr, 4);
     }
-    // toque: band and puffed top
+}
+
+// The toque: band and puffed top.
+void drawToque(cairo_t* cr) {
     cairo_new_path(cr);
     cairo_move_to(cr, 176, 160);
     cairo_curve_to(cr, 120, 150, 110, 80, 160, 62);
@@ -187,8 +197,11 @@ void drawChef(Canvas& c) {
     setRgb(cr, pal::tomato, 0.8);
     cairo_set_line_width(cr, 5);
     cairo_stroke(cr);
-    // the jacket's lower edge is cut by the picture's bottom: fill the bottom
-    // rows fully under the body so the chef stands on the edge
+}
+
+// The jacket's lower edge is cut by the picture's bottom: the bottom rows are
+// filled fully under the body so that the chef stands on the edge.
+void fillBottomEdge(cairo_t* cr) {
     cairo_new_path(cr);
     cairo_rectangle(cr, 62, 500, 388, 12);
     setRgb(cr, shade(jacket, 0.85));
@@ -202,6 +215,18 @@ void drawChef(Canvas& c) {
     cairo_move_to(cr, 452, 490);
     cairo_line_to(cr, 452, 512);
     inkOutline(cr, outlineWidth);
+}
+
+}  // namespace
+
+void drawChef(Canvas& c) {
+    cairo_t* cr = c.cr;
+    drawJacket(cr);
+    drawArmAndSpoon(cr);
+    drawNeckerchief(cr);
+    drawFace(cr);
+    drawToque(cr);
+    fillBottomEdge(cr);
 }
 
 void drawBubble(Canvas& c) {
