@@ -8,7 +8,6 @@ extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <chrono>
@@ -17,6 +16,7 @@ extern "C" {
 #include <vector>
 
 #include "record/sound.h"
+#include "record/yuv.h"
 
 namespace {
 
@@ -69,7 +69,6 @@ struct Encoder::State {
     AVCodecContext* audio = nullptr;
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
-    SwsContext* sws = nullptr;
     SwrContext* swr = nullptr;
     AVFrame* picture = nullptr;
     AVFrame* sound = nullptr;
@@ -85,7 +84,6 @@ struct Encoder::State {
         avformat_free_context(out);
         avcodec_free_context(&video);
         avcodec_free_context(&audio);
-        sws_freeContext(sws);
         swr_free(&swr);
         av_frame_free(&picture);
         av_frame_free(&sound);
@@ -217,17 +215,6 @@ bool Encoder::open(const std::string& path, const std::string& name, const Encod
     s.picture->width = s.width;
     s.picture->height = s.height;
     if ((rc = av_frame_get_buffer(s.picture, 0)) < 0) return fail("out of memory", rc);
-    s.sws = sws_getContext(s.width, s.height, AV_PIX_FMT_BGRA, s.width, s.height, s.video->pix_fmt,
-                           SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!s.sws) return fail("cannot set up the colour conversion", 0);
-    // Computer graphics in full-range RGB to the limited-range BT.601 that players expect.
-    int* inv = nullptr;
-    int* tab = nullptr;
-    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-    sws_getColorspaceDetails(s.sws, &inv, &srcRange, &tab, &dstRange, &brightness, &contrast, &saturation);
-    sws_setColorspaceDetails(s.sws, sws_getCoefficients(SWS_CS_ITU601), 1, sws_getCoefficients(SWS_CS_ITU601), 0,
-                             brightness, contrast, saturation);
-
     // ---- sound
     if (format->audio) {
         const AVCodec* audioCodec = avcodec_find_encoder_by_name(format->audio);
@@ -283,11 +270,9 @@ bool Encoder::addFrame(const uint8_t* bgra, std::string& error) {
         error = "out of memory";
         return false;
     }
-    // OpenGL's rows run from the bottom up: start at the last and step back.
-    const int stride = s.width * 4;
-    const uint8_t* src[1] = {bgra + static_cast<size_t>(stride) * static_cast<size_t>(s.height - 1)};
-    const int srcStride[1] = {-stride};
-    sws_scale(s.sws, src, srcStride, 0, s.height, s.picture->data, s.picture->linesize);
+    const AVFrame& p = *s.picture;
+    bgraToYuv420(bgra, s.width, s.height,
+                 YuvPlanes{p.data[0], p.data[1], p.data[2], p.linesize[0], p.linesize[1], p.linesize[2]});
     convertSeconds += since(t);
     t = Clock::now();
     s.picture->pts = s.videoPts++;

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "record/yuv.h"
+
+namespace {
+
+struct Colour {
+    uint8_t r, g, b;
+    int y, u, v;  // BT.601, limited range
+};
+
+// A picture of 2 x 2 blocks, one colour each, laid out top to bottom in
+// `rows` of blocks, handed over bottom-up as OpenGL reads it back.
+std::vector<uint8_t> bottomUp(const std::vector<std::vector<Colour>>& rows) {
+    const int width = static_cast<int>(rows[0].size()) * 2;
+    const int height = static_cast<int>(rows.size()) * 2;
+    std::vector<uint8_t> bgra(static_cast<size_t>(width * height * 4));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Colour& c = rows[static_cast<size_t>(y / 2)][static_cast<size_t>(x / 2)];
+            uint8_t* p = &bgra[static_cast<size_t>(((height - 1 - y) * width + x) * 4)];
+            p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = 255;
+        }
+    return bgra;
+}
+
+}  // namespace
+
+TEST(Yuv, TextbookColoursLandWhereTheyBelongTopRowFirst) {
+    const Colour white{255, 255, 255, 235, 128, 128}, black{0, 0, 0, 16, 128, 128};
+    const Colour red{255, 0, 0, 81, 90, 240}, green{0, 255, 0, 145, 54, 34}, blue{0, 0, 255, 41, 240, 110};
+    const Colour grey{128, 128, 128, 126, 128, 128};
+    const std::vector<std::vector<Colour>> rows = {{red, green, blue}, {white, black, grey}};
+    const std::vector<uint8_t> bgra = bottomUp(rows);
+    const int width = 6, height = 4, pad = 3;  // strides wider than the picture, as FFmpeg's are
+    std::vector<uint8_t> y(static_cast<size_t>((width + pad) * height)), u((width / 2 + pad) * 2), v(u.size());
+    bgraToYuv420(bgra.data(), width, height, YuvPlanes{y.data(), u.data(), v.data(), width + pad, width / 2 + pad,
+                                                       width / 2 + pad});
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (size_t col = 0; col < rows[row].size(); ++col) {
+            const Colour& c = rows[row][col];
+            SCOPED_TRACE(testing::Message() << "block " << row << "," << col);
+            for (size_t dy = 0; dy < 2; ++dy)
+                for (size_t dx = 0; dx < 2; ++dx) EXPECT_EQ(y[(2 * row + dy) * (width + pad) + 2 * col + dx], c.y);
+            EXPECT_EQ(u[row * (width / 2 + pad) + col], c.u);
+            EXPECT_EQ(v[row * (width / 2 + pad) + col], c.v);
+        }
+}
+
+TEST(Yuv, ChromaIsTheMeanOfItsFourPixels) {
+    // Two columns of red beside two of blue in one 2 x 2 block each way: the
+    // chroma of a block half red, half blue lies halfway between theirs.
+    std::vector<uint8_t> bgra(2 * 2 * 4);
+    for (int i = 0; i < 4; ++i) {
+        const bool isRed = i % 2 == 0;
+        bgra[static_cast<size_t>(i * 4 + 0)] = isRed ? 0 : 255;
+        bgra[static_cast<size_t>(i * 4 + 2)] = isRed ? 255 : 0;
+    }
+    uint8_t y[4], u, v;
+    bgraToYuv420(bgra.data(), 2, 2, YuvPlanes{y, &u, &v, 2, 1, 1});
+    EXPECT_EQ(u, (90 + 240 + 1) / 2);
+    EXPECT_EQ(v, (240 + 110 + 1) / 2);
+}
