@@ -100,6 +100,21 @@ bool FullscreenBake::start(unsigned int picture) {
     return true;
 }
 
+void FullscreenBake::copyRows(unsigned int target, unsigned int source, int row0, int rows) {
+    glPushAttrib(GL_TEXTURE_BIT);
+    drawAndCopy(target, viewport_, source, row0, rows);
+    glPopAttrib();
+}
+
+bool FullscreenBake::copyBand(unsigned int target, unsigned int source) {
+    const int rows = std::min(bandRows(viewport_[2], viewport_[3]), viewport_[3] - row_);
+    copyRows(target, source, row_, rows);
+    row_ += rows;
+    if (row_ < viewport_[3]) return false;
+    row_ = 0;
+    return true;
+}
+
 bool FullscreenBake::viewportUnchanged() const {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -108,9 +123,7 @@ bool FullscreenBake::viewportUnchanged() const {
 
 bool FullscreenBake::draw(unsigned int picture) {
     if (!start(picture)) return false;
-    glPushAttrib(GL_TEXTURE_BIT);
-    drawAndCopy(drawn_, viewport_, picture, 0, viewport_[3]);
-    glPopAttrib();
+    copyRows(drawn_, picture, 0, viewport_[3]);
     return true;
 }
 
@@ -124,9 +137,7 @@ unsigned int FullscreenBake::finish() {
         // comes out upside down, texel for texel (nearest, at its texel
         // centres); read back bottom row first, that is the right way up.
         upright = viewportTexture(viewport_);
-        glPushAttrib(GL_TEXTURE_BIT);
-        drawAndCopy(upright, viewport_, drawn_, 0, viewport_[3]);
-        glPopAttrib();
+        copyRows(upright, drawn_, 0, viewport_[3]);
     }
     deleteTexture(drawn_);
     return upright;
@@ -140,14 +151,7 @@ bool FullscreenBake::drawPart(unsigned int picture) {
         row_ = 0;
         return true;
     }
-    const int rows = std::min(bandRows(viewport_[2], viewport_[3]), viewport_[3] - row_);
-    glPushAttrib(GL_TEXTURE_BIT);
-    drawAndCopy(drawn_, viewport_, picture, row_, rows);
-    glPopAttrib();
-    row_ += rows;
-    if (row_ < viewport_[3]) return false;
-    row_ = 0;
-    return true;
+    return copyBand(drawn_, picture);
 }
 
 bool FullscreenBake::finishPart(unsigned int& baked) {
@@ -159,13 +163,7 @@ bool FullscreenBake::finishPart(unsigned int& baked) {
         return true;
     }
     if (!upright_) upright_ = viewportTexture(viewport_);
-    const int rows = std::min(bandRows(viewport_[2], viewport_[3]), viewport_[3] - row_);
-    glPushAttrib(GL_TEXTURE_BIT);
-    drawAndCopy(upright_, viewport_, drawn_, row_, rows);
-    glPopAttrib();
-    row_ += rows;
-    if (row_ < viewport_[3]) return false;
-    row_ = 0;
+    if (!copyBand(upright_, drawn_)) return false;
     baked = upright_;
     upright_ = 0;
     deleteTexture(drawn_);

@@ -46,4 +46,8 @@ private:
     int row_ = 0;  // the next band's first row (from the bottom); 0: none under way
     bool start(unsigned int picture);
     bool viewportUnchanged() const;
+    // Draws source into rows [row0, row0 + rows) of target, as drawn_ is drawn.
+    void copyRows(unsigned int target, unsigned int source, int row0, int rows);
+    // The same for the next band from row_; true once it was the last (row_ back to 0).
+    bool copyBand(unsigned int target, unsigned int source);
 };

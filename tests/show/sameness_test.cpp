@@ -407,29 +407,38 @@ protected:
         glClearColor(0, 0, 0, 0);
     }
 
+    // Runs `warm` frames of the phase; the state they leave.
+    template <class Phase>
+    ShowState warmUp(Phase& phase, int warm) {
+        for (int i = 0; i < warm; ++i) phase.frame();
+        return take();
+    }
+
+    // From the state, with one side's picture table, a copy of the phase
+    // draws two frames (each with `frame`), and the second is read back.
+    template <class Phase, class Frame, class Read>
+    std::vector<unsigned char> secondFrame(const ShowState& state, std::vector<int>& table, const Phase& start,
+                                           Frame frame, Read read) {
+        restore(state, table);
+        blankScreen();
+        Phase copy = start;
+        frame(copy);
+        frame(copy);
+        return read();
+    }
+
     // Runs `warm` frames of the show, then draws two more frames the show's way
     // and, from the same state, the reference's way, and compares the second:
     // no channel of any pixel may differ by more than `tolerance`.
     template <class Phase>
     void compare(Phase& phase, int warm, const char* what, int tolerance = 0) {
         SCOPED_TRACE(what);
-        for (int i = 0; i < warm; ++i) phase.frame();
-        const ShowState state = take();
+        const ShowState state = warmUp(phase, warm);
         const Phase start = phase;
-
-        restore(state, ours);
-        blankScreen();
-        Phase mine = start;
-        mine.frame();
-        mine.frame();
-        const std::vector<unsigned char> shown = readScreen();
-
-        restore(state, theirs);
-        blankScreen();
-        Phase reference = start;
-        oldFrame(reference);
-        oldFrame(reference);
-        const std::vector<unsigned char> expected = readScreen();
+        const auto screen = [] { return readScreen(); };
+        const std::vector<unsigned char> shown = secondFrame(state, ours, start, [](Phase& p) { p.frame(); }, screen);
+        const std::vector<unsigned char> expected =
+            secondFrame(state, theirs, start, [](Phase& p) { oldFrame(p); }, screen);
 
         size_t differing = 0;
         int worst = 0, firstX = -1, firstY = -1;
@@ -701,31 +710,13 @@ protected:
     template <class Phase>
     void compareAtSize(Phase& phase, int warm, const char* what) {
         SCOPED_TRACE(what);
-        for (int i = 0; i < warm; ++i) phase.frame();
-        const ShowState state = take();
+        const ShowState state = warmUp(phase, warm);
         const Phase start = phase;
-
-        restore(state, ours);
-        blankScreen();
-        Phase small = start;
-        small.frame();
-        small.frame();
-        const std::vector<unsigned char> expected = readScreen();
-
-        restore(state, ours);
-        for (int slot = 0; slot < kTextureSlots; ++slot) {
-            if (static_cast<int>(slideTransition->fromTexture) == ours[slot])
-                slideTransition->fromTexture = static_cast<unsigned int>(sized[slot]);
-            if (static_cast<int>(slideTransition->toTexture) == ours[slot])
-                slideTransition->toTexture = static_cast<unsigned int>(sized[slot]);
-        }
-        textures = sized.data();
+        const auto own = [](Phase& p) { p.frame(); };
+        const std::vector<unsigned char> expected = secondFrame(state, ours, start, own, [] { return readScreen(); });
+        // The sized table in place of ours, for the wipe's pictures too.
         target->enter();
-        blankScreen();
-        Phase large = start;
-        large.frame();
-        large.frame();
-        const std::vector<unsigned char> shown = target->read();
+        const std::vector<unsigned char> shown = secondFrame(state, sized, start, own, [&] { return target->read(); });
         target->leave();
         restore(state, ours);
 
