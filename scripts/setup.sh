@@ -43,6 +43,8 @@ TEST=(
   xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri sox jwm python3 procps
   # the package test: a bare Debian 12 to install into, and its manual pages read
   mmdebstrap man-db
+  # the layout test: where each function ends
+  universal-ctags
 )
 
 PACKAGES=("${SHOW[@]}")
