@@ -30,6 +30,26 @@ float scrollShift(float position) {
 // The texture of a table slot; 0 (untextured) while there is no table.
 GLuint slotTexture(int slot) { return textures ? static_cast<GLuint>(textures[slot]) : 0; }
 
+// One fade band across the screen, from y0 down to y1, with the texture's rows
+// t0 and t1 and alphas a0 and a1 at its edges. Every vertex names its colour:
+// the browser's GL emulation keeps no current colour within a primitive.
+void drawFadeBand(float y0, float t0, float a0, float y1, float t1, float a1) {
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, a0);
+    glTexCoord2f(0, t0);
+    glVertex2f(0, y0);
+    glColor4f(1, 1, 1, a0);
+    glTexCoord2f(1, t0);
+    glVertex2f(800, y0);
+    glColor4f(1, 1, 1, a1);
+    glTexCoord2f(1, t1);
+    glVertex2f(800, y1);
+    glColor4f(1, 1, 1, a1);
+    glTexCoord2f(0, t1);
+    glVertex2f(0, y1);
+    glEnd();
+}
+
 }  // namespace
 
 Vector3 sphericalPoint(float r, float theta, float phi) {
@@ -128,39 +148,11 @@ void drawScrollerText(float position) {
 void drawScrollerBands() {
     // Two 50-pixel bands of the background whose alpha ramps between covering
     // the text and letting it through; the texture coordinates are y / 600, so
-    // they land pixel for pixel on the picture beneath. Every vertex names its colour:
-    // the browser's GL emulation keeps no current colour within a primitive.
+    // they land pixel for pixel on the picture beneath.
     glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
     glEnable(GL_BLEND);
-    glBegin(GL_QUADS);
-    glColor4f(1, 1, 1, 1);
-    glTexCoord2f(0, 0.5f);
-    glVertex2f(0, 300);
-    glColor4f(1, 1, 1, 1);
-    glTexCoord2f(1, 0.5f);
-    glVertex2f(800, 300);
-    glColor4f(1, 1, 1, 0);
-    glTexCoord2f(1, 0.583f);
-    glVertex2f(800, 350);
-    glColor4f(1, 1, 1, 0);
-    glTexCoord2f(0, 0.583f);
-    glVertex2f(0, 350);
-    glEnd();
-
-    glBegin(GL_QUADS);
-    glColor4f(1, 1, 1, 0);
-    glTexCoord2f(0, 0.916f);
-    glVertex2f(0, 550);
-    glColor4f(1, 1, 1, 0);
-    glTexCoord2f(1, 0.916f);
-    glVertex2f(800, 550);
-    glColor4f(1, 1, 1, 1);
-    glTexCoord2f(1, 1);
-    glVertex2f(800, 600);
-    glColor4f(1, 1, 1, 1);
-    glTexCoord2f(0, 1);
-    glVertex2f(0, 600);
-    glEnd();
+    drawFadeBand(300, 0.5f, 1, 350, 0.583f, 0);
+    drawFadeBand(550, 0.916f, 0, 600, 1, 1);
 }
 
 void drawScrollerSprites(float position) {
