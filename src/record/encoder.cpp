@@ -79,6 +79,11 @@ struct Encoder::State {
     int width = 0, height = 0;
     bool headerWritten = false;
 
+    // Each sets up its part of the file; empty when it could, else why not.
+    std::string openVideo(const char* codecName, const EncoderSettings& settings);
+    std::string openSound(const char* codecName);
+    std::string openFile(const char* muxer, const std::string& path);
+
     ~State() {
         if (out && out->pb && !(out->oformat->flags & AVFMT_NOFILE)) avio_closep(&out->pb);
         avformat_free_context(out);
@@ -150,6 +155,115 @@ bool Encoder::knownFormat(const std::string& name, std::string* description) {
 
 bool Encoder::hasSound() const { return s_ && s_->audio; }
 
+namespace {
+
+// What failed, with FFmpeg's reason where there is one (rc < 0).
+std::string failed(const std::string& what, int rc) { return what + (rc < 0 ? ": " + avError(rc) : std::string()); }
+
+// The video encoder's private options for the codec and the settings.
+AVDictionary* videoOptions(const std::string& codecName, const EncoderSettings& settings) {
+    AVDictionary* options = nullptr;
+    if (codecName == "libx264") {
+        av_dict_set(&options, "preset", settings.speedPreset.empty() ? "veryfast" : settings.speedPreset.c_str(), 0);
+        av_dict_set_int(&options, "crf", settings.quality >= 0 ? settings.quality : 20, 0);
+    } else if (codecName == "libvpx-vp9") {
+        av_dict_set_int(&options, "crf", settings.quality >= 0 ? settings.quality : 32, 0);
+        av_dict_set(&options, "b", "0", 0);
+        av_dict_set(&options, "deadline", "realtime", 0);
+        av_dict_set(&options, "cpu-used", "8", 0);
+        av_dict_set(&options, "row-mt", "1", 0);
+    } else if (codecName == "libwebp_anim") {
+        av_dict_set_int(&options, "quality", settings.quality >= 0 ? settings.quality : 70, 0);
+        av_dict_set(&options, "loop", "0", 0);
+    }
+    return options;
+}
+
+}  // namespace
+
+std::string Encoder::State::openVideo(const char* codecName, const EncoderSettings& settings) {
+    const AVCodec* videoCodec = avcodec_find_encoder_by_name(codecName);
+    if (!videoCodec) return failed(std::string("this FFmpeg has no ") + codecName + " encoder", 0);
+    video = avcodec_alloc_context3(videoCodec);
+    video->width = settings.width;
+    video->height = settings.height;
+    video->time_base = AVRational{1, settings.fps};
+    video->framerate = AVRational{settings.fps, 1};
+    video->gop_size = settings.fps * 2;
+    video->pix_fmt = AV_PIX_FMT_YUV420P;
+    video->color_range = AVCOL_RANGE_MPEG;
+    video->colorspace = AVCOL_SPC_SMPTE170M;
+    video->color_primaries = AVCOL_PRI_SMPTE170M;
+    video->color_trc = AVCOL_TRC_SMPTE170M;
+    if (out->oformat->flags & AVFMT_GLOBALHEADER) video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* options = videoOptions(codecName, settings);
+    int rc = avcodec_open2(video, videoCodec, &options);
+    av_dict_free(&options);
+    if (rc < 0) return failed(std::string("cannot open the ") + codecName + " encoder", rc);
+    videoStream = avformat_new_stream(out, nullptr);
+    videoStream->time_base = video->time_base;
+    videoStream->avg_frame_rate = video->framerate;
+    videoStream->r_frame_rate = video->framerate;
+    avcodec_parameters_from_context(videoStream->codecpar, video);
+
+    picture = av_frame_alloc();
+    picture->format = video->pix_fmt;
+    picture->width = width;
+    picture->height = height;
+    if ((rc = av_frame_get_buffer(picture, 0)) < 0) return failed("out of memory", rc);
+    return "";
+}
+
+std::string Encoder::State::openSound(const char* codecName) {
+    const AVCodec* audioCodec = avcodec_find_encoder_by_name(codecName);
+    if (!audioCodec) return failed(std::string("this FFmpeg has no ") + codecName + " encoder", 0);
+    audio = avcodec_alloc_context3(audioCodec);
+    const bool opus = std::string(codecName) == "libopus";
+    const int rate = opus ? 48000 : kSoundRate;
+    audio->sample_rate = rate;
+    audio->sample_fmt = audioCodec->sample_fmts ? audioCodec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    av_channel_layout_default(&audio->ch_layout, 2);
+    audio->bit_rate = opus ? 160000 : 192000;
+    audio->time_base = AVRational{1, rate};
+    if (out->oformat->flags & AVFMT_GLOBALHEADER) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int rc = avcodec_open2(audio, audioCodec, nullptr);
+    if (rc < 0) return failed(std::string("cannot open the ") + codecName + " encoder", rc);
+    audioStream = avformat_new_stream(out, nullptr);
+    audioStream->time_base = audio->time_base;
+    avcodec_parameters_from_context(audioStream->codecpar, audio);
+
+    // The mix comes as interleaved stereo floats at the show's rate.
+    AVChannelLayout stereo;
+    av_channel_layout_default(&stereo, 2);
+    rc = swr_alloc_set_opts2(&swr, &audio->ch_layout, audio->sample_fmt, rate, &stereo, AV_SAMPLE_FMT_FLT, kSoundRate,
+                             0, nullptr);
+    if (rc < 0 || swr_init(swr) < 0) return failed("cannot set up the sound conversion", rc);
+    fifo = av_audio_fifo_alloc(audio->sample_fmt, 2, 4096);
+    sound = av_frame_alloc();
+    sound->format = audio->sample_fmt;
+    av_channel_layout_copy(&sound->ch_layout, &audio->ch_layout);
+    sound->sample_rate = rate;
+    sound->nb_samples = audio->frame_size > 0 ? audio->frame_size : 1024;
+    if ((rc = av_frame_get_buffer(sound, 0)) < 0) return failed("out of memory", rc);
+    return "";
+}
+
+std::string Encoder::State::openFile(const char* muxer, const std::string& path) {
+    packet = av_packet_alloc();
+    if (!(out->oformat->flags & AVFMT_NOFILE)) {
+        const int rc = avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE);
+        if (rc < 0) return failed("cannot write " + path, rc);
+    }
+    AVDictionary* muxOptions = nullptr;
+    if (std::string(muxer) == "mp4" || std::string(muxer) == "mov")
+        av_dict_set(&muxOptions, "movflags", "+faststart", 0);
+    const int rc = avformat_write_header(out, &muxOptions);
+    av_dict_free(&muxOptions);
+    if (rc < 0) return failed("cannot write the header of " + path, rc);
+    headerWritten = true;
+    return "";
+}
+
 bool Encoder::open(const std::string& path, const std::string& name, const EncoderSettings& settings,
                    std::string& error) {
     abandon();
@@ -162,104 +276,15 @@ bool Encoder::open(const std::string& path, const std::string& name, const Encod
     State& s = *s_;
     s.width = settings.width;
     s.height = settings.height;
-    auto fail = [&](const std::string& what, int rc) {
-        error = what + (rc < 0 ? ": " + avError(rc) : std::string());
-        abandon();
-        return false;
-    };
-
-    int rc = avformat_alloc_output_context2(&s.out, nullptr, format->muxer, path.c_str());
-    if (rc < 0 || !s.out) return fail("cannot set up the " + std::string(format->muxer) + " format", rc);
-
-    // ---- video
-    const AVCodec* videoCodec = avcodec_find_encoder_by_name(format->video);
-    if (!videoCodec) return fail(std::string("this FFmpeg has no ") + format->video + " encoder", 0);
-    s.video = avcodec_alloc_context3(videoCodec);
-    s.video->width = settings.width;
-    s.video->height = settings.height;
-    s.video->time_base = AVRational{1, settings.fps};
-    s.video->framerate = AVRational{settings.fps, 1};
-    s.video->gop_size = settings.fps * 2;
-    s.video->pix_fmt = AV_PIX_FMT_YUV420P;
-    s.video->color_range = AVCOL_RANGE_MPEG;
-    s.video->colorspace = AVCOL_SPC_SMPTE170M;
-    s.video->color_primaries = AVCOL_PRI_SMPTE170M;
-    s.video->color_trc = AVCOL_TRC_SMPTE170M;
-    if (s.out->oformat->flags & AVFMT_GLOBALHEADER) s.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* videoOptions = nullptr;
-    const std::string codecName = format->video;
-    if (codecName == "libx264") {
-        av_dict_set(&videoOptions, "preset", settings.speedPreset.empty() ? "veryfast" : settings.speedPreset.c_str(), 0);
-        av_dict_set_int(&videoOptions, "crf", settings.quality >= 0 ? settings.quality : 20, 0);
-    } else if (codecName == "libvpx-vp9") {
-        av_dict_set_int(&videoOptions, "crf", settings.quality >= 0 ? settings.quality : 32, 0);
-        av_dict_set(&videoOptions, "b", "0", 0);
-        av_dict_set(&videoOptions, "deadline", "realtime", 0);
-        av_dict_set(&videoOptions, "cpu-used", "8", 0);
-        av_dict_set(&videoOptions, "row-mt", "1", 0);
-    } else if (codecName == "libwebp_anim") {
-        av_dict_set_int(&videoOptions, "quality", settings.quality >= 0 ? settings.quality : 70, 0);
-        av_dict_set(&videoOptions, "loop", "0", 0);
-    }
-    rc = avcodec_open2(s.video, videoCodec, &videoOptions);
-    av_dict_free(&videoOptions);
-    if (rc < 0) return fail(std::string("cannot open the ") + format->video + " encoder", rc);
-    s.videoStream = avformat_new_stream(s.out, nullptr);
-    s.videoStream->time_base = s.video->time_base;
-    s.videoStream->avg_frame_rate = s.video->framerate;
-    s.videoStream->r_frame_rate = s.video->framerate;
-    avcodec_parameters_from_context(s.videoStream->codecpar, s.video);
-
-    s.picture = av_frame_alloc();
-    s.picture->format = s.video->pix_fmt;
-    s.picture->width = s.width;
-    s.picture->height = s.height;
-    if ((rc = av_frame_get_buffer(s.picture, 0)) < 0) return fail("out of memory", rc);
-    // ---- sound
-    if (format->audio) {
-        const AVCodec* audioCodec = avcodec_find_encoder_by_name(format->audio);
-        if (!audioCodec) return fail(std::string("this FFmpeg has no ") + format->audio + " encoder", 0);
-        s.audio = avcodec_alloc_context3(audioCodec);
-        const int rate = std::string(format->audio) == "libopus" ? 48000 : kSoundRate;
-        s.audio->sample_rate = rate;
-        s.audio->sample_fmt = audioCodec->sample_fmts ? audioCodec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
-        av_channel_layout_default(&s.audio->ch_layout, 2);
-        s.audio->bit_rate = std::string(format->audio) == "libopus" ? 160000 : 192000;
-        s.audio->time_base = AVRational{1, rate};
-        if (s.out->oformat->flags & AVFMT_GLOBALHEADER) s.audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        rc = avcodec_open2(s.audio, audioCodec, nullptr);
-        if (rc < 0) return fail(std::string("cannot open the ") + format->audio + " encoder", rc);
-        s.audioStream = avformat_new_stream(s.out, nullptr);
-        s.audioStream->time_base = s.audio->time_base;
-        avcodec_parameters_from_context(s.audioStream->codecpar, s.audio);
-
-        AVChannelLayout stereo;
-        av_channel_layout_default(&stereo, 2);
-        rc = swr_alloc_set_opts2(&s.swr, &s.audio->ch_layout, s.audio->sample_fmt, rate, &stereo, AV_SAMPLE_FMT_FLT,
-                                 kSoundRate, 0, nullptr);
-        if (rc < 0 || swr_init(s.swr) < 0) return fail("cannot set up the sound conversion", rc);
-        s.fifo = av_audio_fifo_alloc(s.audio->sample_fmt, 2, 4096);
-        s.sound = av_frame_alloc();
-        s.sound->format = s.audio->sample_fmt;
-        av_channel_layout_copy(&s.sound->ch_layout, &s.audio->ch_layout);
-        s.sound->sample_rate = rate;
-        s.sound->nb_samples = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
-        if ((rc = av_frame_get_buffer(s.sound, 0)) < 0) return fail("out of memory", rc);
-    }
-
-    s.packet = av_packet_alloc();
-    if (!(s.out->oformat->flags & AVFMT_NOFILE)) {
-        rc = avio_open(&s.out->pb, path.c_str(), AVIO_FLAG_WRITE);
-        if (rc < 0) return fail("cannot write " + path, rc);
-    }
-    AVDictionary* muxOptions = nullptr;
-    if (std::string(format->muxer) == "mp4" || std::string(format->muxer) == "mov")
-        av_dict_set(&muxOptions, "movflags", "+faststart", 0);
-    rc = avformat_write_header(s.out, &muxOptions);
-    av_dict_free(&muxOptions);
-    if (rc < 0) return fail("cannot write the header of " + path, rc);
-    s.headerWritten = true;
-    return true;
+    const int rc = avformat_alloc_output_context2(&s.out, nullptr, format->muxer, path.c_str());
+    std::string why = rc < 0 || !s.out ? failed("cannot set up the " + std::string(format->muxer) + " format", rc)
+                                       : s.openVideo(format->video, settings);
+    if (why.empty() && format->audio) why = s.openSound(format->audio);
+    if (why.empty()) why = s.openFile(format->muxer, path);
+    if (why.empty()) return true;
+    error = why;
+    abandon();
+    return false;
 }
 
 bool Encoder::addFrame(const uint8_t* bgra, std::string& error) {
