@@ -23,7 +23,9 @@ extern Vector3* ambientGlows;
 extern int mouseX;
 extern int mouseY;
 extern float trailBurst;
-extern int* textures;
+extern int* textures;  // kTextureSlots GL texture names, by slot
+// The GL texture name in a slot of the table; 0 (none) while there is no table.
+inline unsigned int slotTexture(int slot) { return textures ? static_cast<unsigned int>(textures[slot]) : 0u; }
 extern float trailCountdown;
 extern FrameTimer* frameTimer;
 extern GlyphFont* glyphFont;

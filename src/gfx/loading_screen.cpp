@@ -32,7 +32,7 @@ void drawLoadingScreen(float progress) {
     glLoadIdentity();
     glColor3f(1, 1, 1);
     // Without a table or with the atlas missing both panels come out plain white.
-    const unsigned int atlas = textures ? static_cast<unsigned int>(textures[kSlotAtlas]) : 0u;
+    const unsigned int atlas = slotTexture(kSlotAtlas);
     glBindTexture(GL_TEXTURE_2D, atlas);
 
     // The static panel, with the blending in force.

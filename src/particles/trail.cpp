@@ -40,7 +40,7 @@ void updateAndDrawTrail() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<unsigned int>(textures[kSlotParticle]));
+    glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotParticle));
     particleSystem->draw();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

@@ -31,7 +31,7 @@ bool nextButtonSource(int slide, const Rect& button, int px, int py, Rect& src) 
 
 void drawButtons(int slide, const Rect& prevButton, const Rect& nextButton) {
     Rect src;
-    const unsigned int atlas = static_cast<unsigned int>(textures[kSlotAtlas]);
+    const unsigned int atlas = slotTexture(kSlotAtlas);
     if (prevButtonSource(slide, prevButton, mouseX, mouseY, src)) drawTexturedQuad(prevButton, atlas, src, 0, 1, 0);
     if (nextButtonSource(slide, nextButton, mouseX, mouseY, src)) drawTexturedQuad(nextButton, atlas, src, 0, 1, 0);
 }

@@ -21,13 +21,11 @@ namespace {
 
 void drawCard(int slot, float brightness) {
     glColor3f(brightness, brightness, brightness);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textures[slot]));
+    glBindTexture(GL_TEXTURE_2D, slotTexture(slot));
     drawOpaqueFullscreenQuad();
 }
 
 void updatePointer() { ioGetMouseState(&mouseX, &mouseY); }
-
-GLuint slotTexture(int slot) { return static_cast<GLuint>(textures[slot]); }
 
 // Handles every event in the queue; a phase-ending event does not stop it.
 template <class Phase>

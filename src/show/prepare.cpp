@@ -65,11 +65,11 @@ bool prepareAheadStep() {
         const int slot = (step - kFirstBakeStep) / 2;
         unsigned int baked = 0;
         if ((step - kFirstBakeStep) % 2 == 0) {
-            if (!bake.drawPart(static_cast<unsigned int>(textures[slot]))) --preparationSteps;
+            if (!bake.drawPart(slotTexture(slot))) --preparationSteps;
         } else if (!bake.finishPart(baked)) {
             --preparationSteps;
         } else if (baked) {
-            GLuint picture = static_cast<GLuint>(textures[slot]);
+            GLuint picture = slotTexture(slot);
             glDeleteTextures(1, &picture);
             textures[slot] = static_cast<int>(baked);
         }
@@ -85,7 +85,7 @@ bool prepareAheadStep() {
         SlideTransition wipe = *slideTransition;
         wipe.duration = 2.5f;
         wipe.remaining = 1.25f;
-        wipe.fromTexture = wipe.toTexture = static_cast<unsigned int>(textures[kSlotFirstSlide]);
+        wipe.fromTexture = wipe.toTexture = slotTexture(kSlotFirstSlide);
         rehearse([&] { wipe.drawFrame(false); });
     }
     return true;

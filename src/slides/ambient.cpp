@@ -64,7 +64,7 @@ void drawAmbientGlows(int mode) {
         glColor3f(grey, grey, grey);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        drawTexturedQuad(ambientGlowRect(glow, i, now), static_cast<unsigned int>(textures[kSlotParticle]), whole,
+        drawTexturedQuad(ambientGlowRect(glow, i, now), slotTexture(kSlotParticle), whole,
                          ambientGlowAngle(i, now), 1, 0);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor3f(1, 1, 1);

@@ -46,7 +46,7 @@ void drawSlideOverlay(int k) {
 
     // Each picture is drawn only over its ink: around it, it is transparent.
     const auto draw = [&](const Rect& dest, int slot, float angle, float scale) {
-        const unsigned int texture = static_cast<unsigned int>(textures[slot]);
+        const unsigned int texture = slotTexture(slot);
         drawTexturedQuadPart(dest, texture, whole, pictureInk(texture), angle, scale, 0);
     };
     draw(layout.chef, kSlotChef, layout.chefAngle, 1);

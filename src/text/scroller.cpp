@@ -27,9 +27,6 @@ float scrollShift(float position) {
     return static_cast<float>(-static_cast<double>(position) * static_cast<double>(kPixelsPerUnit));
 }
 
-// The texture of a table slot; 0 (untextured) while there is no table.
-GLuint slotTexture(int slot) { return textures ? static_cast<GLuint>(textures[slot]) : 0; }
-
 // One fade band across the screen, from y0 down to y1, with the texture's rows
 // t0 and t1 and alphas a0 and a1 at its edges. Every vertex names its colour:
 // the browser's GL emulation keeps no current colour within a primitive.
