@@ -13,6 +13,7 @@ if(NOT FFMPEG_FOUND OR NOT VORBISFILE_FOUND)
 endif()
 
 file(GLOB RECORD_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/record/*.cpp)
+list(APPEND RECORD_SOURCES ${CMAKE_SOURCE_DIR}/src/audio/recorded_music.cpp)
 add_library(mijotine_record STATIC ${RECORD_SOURCES})
 # Every pixel of every frame goes through the colour conversion: let the
 # compiler vectorise its loops.

@@ -15,7 +15,7 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
-#include "record/sound.h"
+#include "audio/recorded_music.h"
 #include "record/yuv.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "record/options.h"
 #include "record/progress.h"
 #include "record/record_io.h"
-#include "record/sound.h"
+#include "audio/recorded_music.h"
 #include "record/tour.h"
 
 class EncodeWorker;

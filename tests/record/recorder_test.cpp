@@ -25,7 +25,7 @@
 #include "core/globals.h"
 #include "core/music_io.h"
 #include "media.h"
-#include "record/sound.h"
+#include "audio/recorded_music.h"
 #include "record/tour.h"
 #include "show/show.h"
 #include "support/gl_context.h"

@@ -1,4 +1,4 @@
-#include "record/sound.h"
+#include "audio/recorded_music.h"
 
 #include <vorbis/vorbisfile.h>
 
@@ -8,6 +8,7 @@
 namespace {
 // Stands for the one loaded track; the show only passes it back to us.
 char trackHandle;
+constexpr double kSamplesPerMs = kSoundRate / 1000.0;
 }  // namespace
 
 MusicState musicStateAt(const std::vector<MusicEvent>& events, long long sample) {
@@ -18,7 +19,7 @@ MusicState musicStateAt(const std::vector<MusicEvent>& events, long long sample)
     float outFrom = 1;
     auto gainIn = [&](long long at) {
         if (!fadeIn || fadeIn->ms <= 0) return 1.0f;
-        const double len = static_cast<double>(fadeIn->ms) * 44.1;
+        const double len = static_cast<double>(fadeIn->ms) * kSamplesPerMs;
         return static_cast<float>(std::min(1.0, static_cast<double>(at - start) / len));
     };
     for (const MusicEvent& e : events) {
@@ -48,7 +49,7 @@ MusicState musicStateAt(const std::vector<MusicEvent>& events, long long sample)
     s.gain = gainIn(sample);
     if (s.gain < 1) s.fading = MIX_FADING_IN;
     if (fadeOut) {
-        const double len = static_cast<double>(fadeOut->ms) * 44.1;
+        const double len = static_cast<double>(fadeOut->ms) * kSamplesPerMs;
         const double done = static_cast<double>(sample - fadeOut->sample) / len;
         if (done >= 1) {
             // The fade-out has run its course: the music stops.
