@@ -22,7 +22,6 @@ extern "C" {
 #include "record/frames.h"
 #include "record/quote.h"
 #include "record/stopping.h"
-#include "show/show.h"
 
 namespace {
 
@@ -56,7 +55,7 @@ unsigned showClock(void* io) { return static_cast<RecordIo*>(io)->getTicks(); }
 
 }  // namespace
 
-Recording::Recording(const RecordOptions& options) : o_(options) {}
+Recording::Recording(const RecordOptions& options, const ShowSteps& show) : o_(options), show_(show) {}
 
 Recording::~Recording() = default;
 
@@ -209,13 +208,13 @@ int Recording::play() {
     bool finishedShow = false;
     try {
         std::srand(o_.seed);
-        initShowState();
-        openShowWindow(false);
+        show_.initState();
+        show_.openWindow(false);
         catchStopSignals();
         std::string error;
         if (!framebuffer_.create(o_.width, o_.height, error)) failure(error);
-        loadShow(o_.width, o_.height);
-        playPhases();
+        show_.load(o_.width, o_.height);
+        show_.playPhases();
         finishedShow = true;
     } catch (const Stop& stop) {
         if (stop.failed) {
@@ -233,7 +232,7 @@ int Recording::play() {
         // Shut-down as the show does it; the sound is already complete.
         framebuffer_.destroy();
         setShowIo(io_.get());
-        shutDownShow();
+        show_.shutDown();
         setShowIo(nullptr);
     }
     setMusicIo(nullptr);

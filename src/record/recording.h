@@ -25,9 +25,19 @@
 
 class EncodeWorker;
 
+// The show's steps as the recording runs them, handed over by the entry:
+// the show sits above the recorder's pieces.
+struct ShowSteps {
+    void (*initState)();
+    void (*openWindow)(bool fullscreen);
+    void (*load)(int drawableWidth, int drawableHeight);
+    void (*playPhases)();
+    void (*shutDown)();
+};
+
 class Recording {
 public:
-    explicit Recording(const RecordOptions& options);
+    Recording(const RecordOptions& options, const ShowSteps& show);
     ~Recording();
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
@@ -52,6 +62,7 @@ private:
     void summarise() const;
 
     RecordOptions o_;
+    ShowSteps show_;
     std::string tourName_ = "built-in tour";
     Tour tour_;
 

@@ -12,6 +12,7 @@
 #include "record/options.h"
 #include "record/recording.h"
 #include "record/tour.h"
+#include "show/show.h"
 
 namespace {
 
@@ -55,6 +56,6 @@ int main(int argc, char** argv) {
             return 2;
     }
     if (line.options.directory.empty()) line.options.directory = installedDataRoot();
-    Recording recording(line.options);
+    Recording recording(line.options, ShowSteps{initShowState, openShowWindow, loadShow, playPhases, shutDownShow});
     return recording.run();
 }
