@@ -17,11 +17,16 @@ bash scripts/setup.sh web
     cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
 cmake --build "$BUILD" -j2 --target data -- --no-print-directory | sed -u '/Built target/d'
 
+# The data set is packed from where the native build writes it.
+DATA=$(sed -n 's/^DATA_DIR:PATH=//p' "$BUILD/CMakeCache.txt")
+DATA=${DATA:-$REPO/data}
+
 # Debian's emscripten finds its JavaScript optimiser's parser (node-acorn) here.
 export NODE_PATH=/usr/share/nodejs
-[ -f "$WEB_BUILD/CMakeCache.txt" ] ||
+if [ ! -f "$WEB_BUILD/CMakeCache.txt" ] || ! grep -qxF "DATA_DIR:PATH=$DATA" "$WEB_BUILD/CMakeCache.txt"; then
     emcmake cmake -S web -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_RULE_MESSAGES=OFF \
-        -DDATA_DIR="$REPO/data" -DOUT_DIR="$REPO/$OUT" >/dev/null
+        -DDATA_DIR="$DATA" -DOUT_DIR="$REPO/$OUT" >/dev/null
+fi
 cmake --build "$WEB_BUILD" -j2 -- --no-print-directory | sed -u '/Built target/d'
 
 cp web/page.js web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
