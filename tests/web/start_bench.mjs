@@ -100,10 +100,13 @@ for (let run = 0; run < runs; ++run) {
     if (mae(shot) < 0.2) break;
   }
   const seen = Date.now() - t0;
+  // A screenshot may match a little before the frame the hook counts.
+  await page.waitForFunction(() => window.benchLog.some((e) => e[0] === 'frame' && e[2].phase === 'intro' &&
+    e[2].slot === 0 && e[2].level >= 0.5), { polling: 50, timeout: 60000 });
   const facts = await page.evaluate(() => {
     const resources = {};
     for (const r of performance.getEntriesByType('resource')) {
-      const name = r.name.replace(/^.*\//, '');
+      const name = r.name.replace(/^.*\//, '').replace(/\?.*$/, '');
       resources[name] = { end: r.responseEnd, bytes: r.transferSize || r.encodedBodySize || 0 };
     }
     const nav = performance.getEntriesByType('navigation')[0];
