@@ -3,7 +3,8 @@
 // ramps make the fades (the browser's SDL_mixer starts and stops at once).
 // The page makes the AudioContext when the viewer answers the question,
 // since browsers allow sound only after a gesture; it can read the gain as
-// Module.music.gain.
+// Module.music.gain, and when the track started on the audio clock as
+// Module.music.startedAt.
 
 #include <emscripten.h>
 
@@ -17,6 +18,29 @@ EM_JS(int, pageMusicOpen, (), {
     gain.gain.value = 0;
     gain.connect(context.destination);
     Module.music = {context : context, gain : gain, tracks : [], source : null, fading : 0, fadeEnd : 0};
+    // A tab in the background may have its audio clock run slow (Firefox's
+    // does), while the show's clock keeps to the page's: back in front, the
+    // track is put where the page's clock says it should be.
+    document.addEventListener('visibilitychange', () => {
+        const music = Module.music;
+        if (document.hidden || !music || !music.source || !music.source.buffer) return;
+        const now = music.context.currentTime;
+        const due = performance.now() / 1000 - music.startedOnPage;
+        if (Math.abs(due - (now - music.startedAt)) < 0.04) return;
+        const old = music.source;
+        const duration = old.buffer.duration;
+        if (!old.loop && due >= duration) return;
+        const source = music.context.createBufferSource();
+        source.buffer = old.buffer;
+        source.loop = old.loop;
+        source.connect(music.gain);
+        source.start(now, old.loop ? due % duration : due);
+        if (music.fading == 1 && music.fadeEnd > now) source.stop(music.fadeEnd);
+        try { old.stop(); } catch (e) {}
+        old.disconnect();
+        music.source = source;
+        music.startedAt = now - due;
+    });
     return 1;
 });
 
@@ -26,7 +50,7 @@ EM_JS(int, pageMusicOpen, (), {
 // program's files.
 EM_ASYNC_JS(int, pageMusicLoad, (const char* path), {
     const music = Module.music;
-    const name = UTF8ToString(path).replace(/^.*[/]/, '');
+    const name = UTF8ToString(path).replace(/^.*[/]/, "");
     const early = Module.decodedMusic && Module.decodedMusic[name];
     let bytes = null;
     if (!early) {
@@ -74,6 +98,8 @@ EM_JS(void, pageMusicFadeIn, (int track, int loops, int ms), {
     music.gain.gain.linearRampToValueAtTime(1, end);
     source.start(now);
     music.source = source;
+    music.startedAt = now;
+    music.startedOnPage = performance.now() / 1000;
     music.fading = 2;
     music.fadeEnd = end;
 });

@@ -22,14 +22,15 @@
 // (before the browser shows it and lets it go), for Module.onFrame: the
 // phase, the table slot of its full-screen picture, that picture's grey level
 // (the loading screen's progress while loading), how far a wipe into it has
-// come (from 0 to 1; -1 with none running) and the scroll text's position
-// and speed.
+// come (from 0 to 1; -1 with none running), the scroll text's position
+// and speed, and the clock of a phase that runs on one (the cards' seconds;
+// -1 in the others).
 // Only a test sets Module.onFrame: it sees every frame, however slow the
 // machine, where screenshots would step over a card that lasts seconds. The
 // page itself keeps the phase, for what a touch means, and hears when it
 // changes (Module.onPhase).
 // clang-format off
-EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll, float speed), {
+EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll, float speed, float clock), {
     const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
     if (Module.phase !== names[phase]) {
         Module.phase = names[phase];
@@ -37,7 +38,7 @@ EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float
     }
     if (!Module.onFrame) return;
     Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
-                    level : level, wipe : wipe, scroll : scroll, speed : speed});
+                    level : level, wipe : wipe, scroll : scroll, speed : speed, clock : clock});
 });
 
 // The canvas's backing store in device pixels, as the page sizes it for the
@@ -76,6 +77,7 @@ struct FrameNote {
     int slot = -1;
     float level = 0;
     float wipe = -1;
+    float clock = -1;
 };
 
 float loadingProgress = 0;
@@ -103,7 +105,7 @@ public:
         SDL_GL_SwapBuffers();
         clearBars();
         const FrameNote note = noteFrame();
-        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition, scrollSpeed);
+        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition, scrollSpeed, note.clock);
         pageYield();
         // Between frames, the canvas follows the window and the screen.
         int width = 800, height = 600;
@@ -117,7 +119,7 @@ PageIo pageIo;
 void playNotedPhases() {
     ShowFlags flags;
     IntroPhase intro(flags);
-    noteFrame = [&] { return FrameNote{1, intro.shown.card, intro.shown.brightness, -1}; };
+    noteFrame = [&] { return FrameNote{1, intro.shown.card, intro.shown.brightness, -1, intro.clock}; };
     runPhase(intro);
     SlideshowPhase slideshow(flags);
     noteFrame = [&] { return FrameNote{2, slideshow.slide, 1, wipeDone()}; };
@@ -126,7 +128,7 @@ void playNotedPhases() {
     noteFrame = [] { return FrameNote{3, 12, 1, -1}; };
     runPhase(scroller);
     OutroPhase outro;
-    noteFrame = [&] { return FrameNote{4, outro.card, outro.brightness, wipeDone()}; };
+    noteFrame = [&] { return FrameNote{4, outro.card, outro.brightness, wipeDone(), outro.clock}; };
     runPhase(outro);
     noteFrame = [] { return FrameNote{4, -1, 0, -1}; };
 }

@@ -258,6 +258,11 @@ try {
       const f = window.frames_;
       f.count += 1;
       f.last = s;
+      // How far the music is ahead of the show's clock, on this frame.
+      const m = Module.music;
+      if (s.clock >= 0 && m && m.startedAt !== undefined) {
+        f.lag = m.context.currentTime - m.startedAt - s.clock;
+      }
       for (const [name, want] of Object.entries(f.wants)) {
         const score = want.score(s);
         if (score === null || score === undefined || score === false) continue;
@@ -366,6 +371,29 @@ try {
   if (rise.backwards) fail('the gain fell during the fade-in');
   if (Math.abs(rise.slope - 1 / 2.5) > 0.2 / 2.5) fail(`the fade-in rises at ${rise.slope} per second, expected 0.4 (2.5 s)`);
 
+  // A hidden tab that comes back: another tab in front hides the show's (the
+  // browser's own visibility change, which slows its timers to a crawl) for
+  // two seconds of the music's time; the show's clock and the music's are no
+  // further apart than they were.
+  {
+    const before = await until("the show's clock and the music's were not both read", 30, () => window.frames_.lag);
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await until("the show's tab did not go hidden", 60, () => document.visibilityState === 'hidden');
+    const hiddenAt = await page.evaluate(() => Module.music.context.currentTime);
+    await until('the music stopped in the hidden tab', 60, (t) => Module.music.context.currentTime > t + 2, hiddenAt);
+    await page.bringToFront();
+    await until("the show's tab did not come back", 60, () => document.visibilityState === 'visible');
+    await frames(5);
+    const after = await page.evaluate(() => ({ lag: window.frames_.lag, phase: window.frames_.last.phase }));
+    await other.close();
+    note(`hidden for 2 s: the music ahead of the show's clock by ${before.toFixed(3)} s before, ` +
+      `${after.lag.toFixed(3)} s after`);
+    if (after.phase !== 'intro') fail(`the Intro ended while the tab was hidden (${after.phase})`);
+    if (Math.abs(after.lag) > Math.abs(before) + 0.1)
+      fail(`after a hidden tab the music and the show are ${after.lag} s apart (${before} s before)`);
+  }
+
   // Right ends the Intro: the first slide.
   const SKY = '560x240+220+10';  // upper right of a slide, away from the chef, captions and buttons
   const atRest = (slot) => `s.phase === 'slideshow' && s.slot === ${slot} && s.wipe < 0 ? 1 : null`;
@@ -421,6 +449,33 @@ try {
   const paged = mae(slide6.file, reference('mij6.jpg'), SKY);
   note(`next button: slide 6 shows (MAE ${paged})`);
   if (paged >= 0.04) fail(`slide 6 is not the picture (MAE ${paged})`);
+
+  // Resized to a small window and to a large one on a dense screen: the
+  // canvas stays 4:3, whole inside the window and centred, its backing store
+  // is its size times the pixel ratio (at most 2560 x 1920), and the show
+  // goes on drawing into it.
+  for (const size of [{ width: 400, height: 300, deviceScaleFactor: 1, store: [400, 300] },
+    { width: 2560, height: 1440, deviceScaleFactor: 2, store: [2560, 1920] },
+    { ...VIEW, deviceScaleFactor: 1, store: [1000, 750] }]) {
+    const name = `${size.width}x${size.height}`;
+    await page.setViewport({ width: size.width, height: size.height, deviceScaleFactor: size.deviceScaleFactor });
+    const fit = await until(`the canvas did not follow the window to ${name}`, 60, (store) => {
+      const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
+      if (c.width !== store[0] || c.height !== store[1]) return null;
+      return { x: r.left, y: r.top, width: r.width, height: r.height, inner: [innerWidth, innerHeight] };
+    }, size.store);
+    const wide = Math.min(size.width, (size.height * 4) / 3);
+    if (Math.abs(fit.width - wide) > 1 || Math.abs(fit.height - (wide * 3) / 4) > 1 || fit.x < -0.5 || fit.y < -0.5 ||
+        fit.x + fit.width > fit.inner[0] + 0.5 || fit.y + fit.height > fit.inner[1] + 0.5 ||
+        Math.abs(fit.x - (fit.inner[0] - fit.width) / 2) > 1 || Math.abs(fit.y - (fit.inner[1] - fit.height) / 2) > 1)
+      fail(`in a window of ${name} the canvas is not whole, 4:3 and centred: ${JSON.stringify(fit)}`);
+    await want(`resized${name}`, atRest(5));
+    const drawn = await caught(`resized${name}`, 60, `the show stopped drawing after the window went to ${name}`, 'true');
+    const still = mae(drawn.file, reference('mij6.jpg'), SKY);
+    note(`window ${name}: canvas ${fit.width} x ${fit.height} at ${fit.x},${fit.y}, drawn at ${size.store.join(' x ')}; ` +
+      `slide 6 MAE ${still}`);
+    if (still >= 0.04) fail(`after the window went to ${name} slide 6 is not the picture (MAE ${still})`);
+  }
 
   // Escape: the Scroller, with its text rising in the show's own font.
   await want('scroller', "s.phase === 'scroller' ? 1 : null");
