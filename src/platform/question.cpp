@@ -16,10 +16,19 @@ void releaseQuestionDisplay() {}
 
 #elif defined(__EMSCRIPTEN__)
 
-#include "platform/web_page.h"
+#include "platform/web/page_question.h"
 
 // In a web page the page asks, in its own dialog.
-FullscreenAnswer askFullscreen(const char* title, const char* text) { return askInPage(title, text); }
+FullscreenAnswer askFullscreen(const char* title, const char* text) {
+    switch (askInPage(title, text)) {
+        case 0:
+            return FullscreenAnswer::Yes;
+        case 1:
+            return FullscreenAnswer::No;
+        default:
+            return FullscreenAnswer::Cancel;
+    }
+}
 
 void releaseQuestionDisplay() {}
 

@@ -8,7 +8,7 @@
 
 #include <emscripten.h>
 
-#include "platform/web_page.h"
+#include "audio/web_music.h"
 
 // clang-format off
 EM_JS(int, pageMusicOpen, (), {

@@ -7,13 +7,13 @@
 
 #include <functional>
 
+#include "audio/web_music.h"
+#include "core/drawing_area.h"
 #include "core/globals.h"
 #include "core/io.h"
 #include "core/music_io.h"
-#include "core/drawing_area.h"
 #include "gfx/loading_screen.h"
 #include "platform/question.h"
-#include "platform/web_page.h"
 #include "show/phases.h"
 #include "show/show.h"
 #include "slides/transition.h"
@@ -134,22 +134,6 @@ void playNotedPhases() {
 }
 
 }  // namespace
-
-// The page's dialog resolves with 0 (Yes), 1 (No) or 2 (Cancel).
-EM_ASYNC_JS(int, pageQuestion, (const char* title, const char* text), {
-    return await Module.askQuestion(UTF8ToString(title), UTF8ToString(text));
-});
-
-FullscreenAnswer askInPage(const char* title, const char* text) {
-    switch (pageQuestion(title, text)) {
-        case 0:
-            return FullscreenAnswer::Yes;
-        case 1:
-            return FullscreenAnswer::No;
-        default:
-            return FullscreenAnswer::Cancel;
-    }
-}
 
 int main() {
     setShowIo(&pageIo);
