@@ -1,7 +1,7 @@
 #pragma once
 // The start-up question "Run in fullscreen mode?" with Yes, No and Cancel.
 
-enum class FullscreenAnswer { Yes, No, Cancel };
+#include "platform/fullscreen_answer.h"
 
 // Asks the viewer: a dialog window where there is an X display, else the
 // terminal on standard input, else no question at all (windowed).

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/question.h"
+#include "platform/fullscreen_answer.h"
 
 namespace xdialog {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/question_detail.h"
+#include "platform/terminal_question.h"
 
 TEST(TerminalAnswer, LettersInEitherCaseAndReturnForTheDefault) {
     EXPECT_EQ(parseTerminalAnswer("y"), FullscreenAnswer::Yes);

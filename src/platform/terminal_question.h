@@ -1,11 +1,11 @@
 #pragma once
-// The pieces of the start-up question that tests reach directly.
+// The start-up question asked on a terminal, where there is no display.
 
 #include <cstdio>
 #include <optional>
 #include <string>
 
-#include "platform/question.h"
+#include "platform/fullscreen_answer.h"
 
 // A line typed on the terminal: y, n or c (either case); empty means Yes.
 std::optional<FullscreenAnswer> parseTerminalAnswer(const std::string& line);
