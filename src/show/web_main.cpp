@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "audio/web_music.h"
+#include "core/data_set.h"
 #include "core/drawing_area.h"
 #include "core/globals.h"
 #include "core/io.h"
@@ -30,14 +31,15 @@
 // page itself keeps the phase, for what a touch means, and hears when it
 // changes (Module.onPhase).
 // clang-format off
-EM_JS(void, pageFrameDrawn, (int phase, int slot, float level, float wipe, float scroll, float speed, float clock), {
+EM_JS(void, pageFrameDrawn, (int phase, int slot, const char* picture, float level, float wipe, float scroll, float speed,
+                             float clock), {
     const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
     if (Module.phase !== names[phase]) {
         Module.phase = names[phase];
         if (Module.onPhase) Module.onPhase(Module.phase);
     }
     if (!Module.onFrame) return;
-    Module.onFrame({phase : names[phase], slot : slot, picture : slot >= 0 ? 'mij' + (slot + 1) + '.jpg' : null,
+    Module.onFrame({phase : names[phase], slot : slot, picture : picture ? UTF8ToString(picture) : null,
                     level : level, wipe : wipe, scroll : scroll, speed : speed, clock : clock});
 });
 
@@ -105,7 +107,8 @@ public:
         SDL_GL_SwapBuffers();
         clearBars();
         const FrameNote note = noteFrame();
-        pageFrameDrawn(note.phase, note.slot, note.level, note.wipe, scrollPosition, scrollSpeed, note.clock);
+        const char* picture = note.slot >= 0 ? dataFileName(note.slot) : nullptr;
+        pageFrameDrawn(note.phase, note.slot, picture, note.level, note.wipe, scrollPosition, scrollSpeed, note.clock);
         pageYield();
         // Between frames, the canvas follows the window and the screen.
         int width = 800, height = 600;
