@@ -7,7 +7,8 @@
 // words what failed and what to do when one cannot be had. While the question
 // waits for its answer the browser decodes the pictures and the song with
 // its own decoders, beside the program's start.
-(function () {
+// A block of its own: the page's names stay out of the window's.
+{
   const canvas = document.getElementById('canvas');
   const dialog = document.getElementById('question');
   const status = document.getElementById('status');
@@ -54,6 +55,7 @@
   let answerGiven = null;
   const answered = new Promise((resolve) => { answerGiven = resolve; });
   let failed = false;
+  let soundProblem = '';
 
   // ------------------------------------------------------------ what failed
 
@@ -196,14 +198,15 @@
       if (target === GL_GENERATE_MIPMAP_HINT) hint.call(this, target, mode);
     };
   }
-  if (window.WebGLRenderingContext) webglShims(WebGLRenderingContext.prototype);
 
   // SDL's surfaces are canvases whose pixels the show reads back.
-  const getContext = HTMLCanvasElement.prototype.getContext;
-  HTMLCanvasElement.prototype.getContext = function (type, options) {
-    if (type === '2d') options = Object.assign({ willReadFrequently: true }, options);
-    return getContext.call(this, type, options);
-  };
+  function canvasShims(proto) {
+    const getContext = proto.getContext;
+    proto.getContext = function (type, options) {
+      if (type === '2d') options = Object.assign({ willReadFrequently: true }, options);
+      return getContext.call(this, type, options);
+    };
+  }
 
   // ------------------------------------------------------------ the answer
 
@@ -245,10 +248,12 @@
     event.stopPropagation();
     answerWith(which);
   }
-  document.addEventListener('keydown', onDialogKey, true);
-  document.getElementById('answer-yes').addEventListener('click', () => answerWith(ANSWERS.yes));
-  document.getElementById('answer-no').addEventListener('click', () => answerWith(ANSWERS.no));
-  document.getElementById('answer-cancel').addEventListener('click', () => answerWith(ANSWERS.cancel));
+  function setUpQuestion() {
+    document.addEventListener('keydown', onDialogKey, true);
+    document.getElementById('answer-yes').addEventListener('click', () => answerWith(ANSWERS.yes));
+    document.getElementById('answer-no').addEventListener('click', () => answerWith(ANSWERS.no));
+    document.getElementById('answer-cancel').addEventListener('click', () => answerWith(ANSWERS.cancel));
+  }
 
   // ------------------------------------------------------------ touch
 
@@ -271,47 +276,49 @@
     key('keydown', name);
     key('keyup', name);
   };
-  const skip = document.getElementById('skip');
-  const touchScreen = () => document.body.classList.add('touch');
-  if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) touchScreen();
-  skip.addEventListener('click', () => press('Escape'));
-
-  // The show reads where the pointer is when it moves, never from a click;
-  // a finger comes down with no move before it, so the program is first told
-  // that the pointer moved there (before its SDL turns the touch into a click).
-  document.getElementById('stage').addEventListener('touchstart', (event) => {
-    const t = event.changedTouches[0];
-    if (event.target !== canvas || !t) return;
-    canvas.dispatchEvent(new MouseEvent('mousemove', { clientX: t.clientX, clientY: t.clientY, bubbles: true }));
-  }, { capture: true, passive: true });
-
   let stroke = null;  // the finger being followed: where it started, and the key it holds
-  canvas.addEventListener('touchstart', (event) => {
-    touchScreen();
-    if (stroke || event.changedTouches.length !== 1) return;
-    const t = event.changedTouches[0];
-    stroke = { id: t.identifier, x: t.clientX, y: t.clientY, phase: Module.phase, held: null };
-    if (stroke.phase === 'scroller') {
-      const r = canvas.getBoundingClientRect();
-      stroke.held = t.clientX < r.left + r.width / 2 ? 'ArrowLeft' : 'ArrowRight';
-      key('keydown', stroke.held);
-    }
-  }, { passive: true });
-  const strokeEnds = (event) => {
-    if (!stroke) return;
-    const t = [...event.changedTouches].find((c) => c.identifier === stroke.id);
-    if (!t) return;
-    if (stroke.held) key('keyup', stroke.held);
-    const dx = t.clientX - stroke.x, dy = t.clientY - stroke.y;
-    const far = Math.max(30, canvas.getBoundingClientRect().width * 0.06);
-    if (stroke.phase === 'slideshow' && event.type === 'touchend' && Math.abs(dx) >= far &&
-        Math.abs(dx) > 1.5 * Math.abs(dy)) {
-      press(dx < 0 ? 'ArrowRight' : 'ArrowLeft');
-    }
-    stroke = null;
-  };
-  canvas.addEventListener('touchend', strokeEnds, { passive: true });
-  canvas.addEventListener('touchcancel', strokeEnds, { passive: true });
+  function setUpTouch() {
+    const skip = document.getElementById('skip');
+    const touchScreen = () => document.body.classList.add('touch');
+    if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) touchScreen();
+    skip.addEventListener('click', () => press('Escape'));
+
+    // The show reads where the pointer is when it moves, never from a click;
+    // a finger comes down with no move before it, so the program is first told
+    // that the pointer moved there (before its SDL turns the touch into a click).
+    document.getElementById('stage').addEventListener('touchstart', (event) => {
+      const t = event.changedTouches[0];
+      if (event.target !== canvas || !t) return;
+      canvas.dispatchEvent(new MouseEvent('mousemove', { clientX: t.clientX, clientY: t.clientY, bubbles: true }));
+    }, { capture: true, passive: true });
+
+    canvas.addEventListener('touchstart', (event) => {
+      touchScreen();
+      if (stroke || event.changedTouches.length !== 1) return;
+      const t = event.changedTouches[0];
+      stroke = { id: t.identifier, x: t.clientX, y: t.clientY, phase: Module.phase, held: null };
+      if (stroke.phase === 'scroller') {
+        const r = canvas.getBoundingClientRect();
+        stroke.held = t.clientX < r.left + r.width / 2 ? 'ArrowLeft' : 'ArrowRight';
+        key('keydown', stroke.held);
+      }
+    }, { passive: true });
+    const strokeEnds = (event) => {
+      if (!stroke) return;
+      const t = [...event.changedTouches].find((c) => c.identifier === stroke.id);
+      if (!t) return;
+      if (stroke.held) key('keyup', stroke.held);
+      const dx = t.clientX - stroke.x, dy = t.clientY - stroke.y;
+      const far = Math.max(30, canvas.getBoundingClientRect().width * 0.06);
+      if (stroke.phase === 'slideshow' && event.type === 'touchend' && Math.abs(dx) >= far &&
+          Math.abs(dx) > 1.5 * Math.abs(dy)) {
+        press(dx < 0 ? 'ArrowRight' : 'ArrowLeft');
+      }
+      stroke = null;
+    };
+    canvas.addEventListener('touchend', strokeEnds, { passive: true });
+    canvas.addEventListener('touchcancel', strokeEnds, { passive: true });
+  }
 
   // ------------------------------------------------------------ the program
 
@@ -361,84 +368,82 @@
   }
   let lastLine = '';
 
-  window.Module = {
-    canvas: canvas,
-    print: (text) => {
-      lastLine = text;
-      console.log(text);
-    },
-    // The show writes nothing to standard error; emscripten's notices about
-    // its own workarounds are no errors of the show's.
-    printErr: (text) => (isNotice(text) ? console.info : console.error)(text),
-    // The page says itself how far the files have come.
-    setStatus: () => {},
-    // Each picture is loaded once: its decoded copy goes once used.
-    freePreloadedMediaOnUse: true,
-    preRun: [prepareFiles],
-    onRuntimeInitialized: () => mark('program started'),
-    // The show's question: the dialog is up from the start, so the answer
-    // may come before the program has arrived.
-    askQuestion: function (title, text) {
-      document.getElementById('question-title').textContent = title;
-      document.getElementById('question-text').textContent = text;
-      return Promise.all([answered, fontLoaded]).then(([which]) => {
-        if (which !== ANSWERS.cancel) {
-          status.dataset.done = '1';
-          status.textContent = soundProblem;
-        }
-        return which;
-      });
-    },
-    onShowEnded: function (exitStatus) {
-      Module.showEnded = { status: exitStatus };
-      document.body.classList.remove('playing');
-      if (answer !== ANSWERS.cancel) status.textContent = 'The show has ended.';
-    },
-    // A failed start inside the program (it prints its reason, then exits 1).
-    quit: function (exitStatus, toThrow) {
-      if (exitStatus !== 0) {
+  function makeModule() {
+    return {
+      canvas: canvas,
+      print: (text) => {
+        lastLine = text;
+        console.log(text);
+      },
+      // The show writes nothing to standard error; emscripten's notices about
+      // its own workarounds are no errors of the show's.
+      printErr: (text) => (isNotice(text) ? console.info : console.error)(text),
+      // The page says itself how far the files have come.
+      setStatus: () => {},
+      // Each picture is loaded once: its decoded copy goes once used.
+      freePreloadedMediaOnUse: true,
+      preRun: [prepareFiles],
+      onRuntimeInitialized: () => mark('program started'),
+      // The show's question: the dialog is up from the start, so the answer
+      // may come before the program has arrived.
+      askQuestion: function (title, text) {
+        document.getElementById('question-title').textContent = title;
+        document.getElementById('question-text').textContent = text;
+        return Promise.all([answered, fontLoaded]).then(([which]) => {
+          if (which !== ANSWERS.cancel) {
+            status.dataset.done = '1';
+            status.textContent = soundProblem;
+          }
+          return which;
+        });
+      },
+      onShowEnded: function (exitStatus) {
         Module.showEnded = { status: exitStatus };
-        fail(`The show stopped as it started: ${lastLine || 'it gave no reason'}.`,
-          'Reload the page, or try another browser.');
-      }
-      throw toThrow;
-    },
-    onAbort: function (what) {
-      fail(`The show stopped with an error inside the program (${what}).`, 'Reload the page, or try another browser.');
-    },
-  };
+        document.body.classList.remove('playing');
+        if (answer !== ANSWERS.cancel) status.textContent = 'The show has ended.';
+      },
+      // A failed start inside the program (it prints its reason, then exits 1).
+      quit: function (exitStatus, toThrow) {
+        if (exitStatus !== 0) {
+          Module.showEnded = { status: exitStatus };
+          fail(`The show stopped as it started: ${lastLine || 'it gave no reason'}.`,
+            'Reload the page, or try another browser.');
+        }
+        throw toThrow;
+      },
+      onAbort: function (what) {
+        fail(`The show stopped with an error inside the program (${what}).`, 'Reload the page, or try another browser.');
+      },
+    };
+  }
 
   // The canvas's backing store: its size on the page in the screen's own
   // pixels, kept 4:3 and at most 2560 x 1920 (a larger one only costs time);
   // the program asks between frames and resizes it when this changes.
-  Module.drawableSize = () => {
+  function drawableSize() {
     const r = canvas.getBoundingClientRect();
     const ratio = window.devicePixelRatio || 1;
     let width = Math.round(Math.min(r.width * ratio, (r.height * ratio * 4) / 3, 2560) / 4) * 4;
     if (!(width >= 4)) width = 800;
     return [width, (width * 3) / 4];
-  };
+  }
 
-  canvas.addEventListener('webglcontextlost', (event) => {
-    event.preventDefault();
-    if (!Module.showEnded) {
-      fail('The browser took the show\'s drawing surface away (its WebGL context was lost).',
-        'Reload the page to start the show again.');
-    }
-  });
+  function watchContext() {
+    canvas.addEventListener('webglcontextlost', (event) => {
+      event.preventDefault();
+      if (!Module.showEnded) {
+        fail('The browser took the show\'s drawing surface away (its WebGL context was lost).',
+          'Reload the page to start the show again.');
+      }
+    });
+  }
 
-  // The files, all at once from the start; the script runs once the package
-  // and the program are here, so that nothing of the show waits on a file
-  // that never comes.
-  writeProgress();
-  let soundProblem = '';
-  const [script, program, data, song] = FILES.map((file) => download(file));
   // The song is decoded as soon as it is here, for the music to take when
   // it starts. Without it the show plays in silence, as it does without its
   // music file anywhere, and the page says why.
-  const decoding = window.OfflineAudioContext ? new OfflineAudioContext(2, 1, 44100) : null;
-  Module.decodedMusic = {
-    [SONG_FILE]: song.then((bytes) => {
+  function decodeSong(song) {
+    const decoding = window.OfflineAudioContext ? new OfflineAudioContext(2, 1, 44100) : null;
+    const decoded = song.then((bytes) => {
       if (!decoding) throw new Error('no Web Audio');
       // Decoding takes its buffer away; the kept copy still reads from it.
       return decoding.decodeAudioData(bytes.buffer.slice(0));
@@ -450,48 +455,82 @@
         'This browser could not decode the music: the show plays without it.';
       if (status.dataset.done && !failed) status.textContent = soundProblem;
       throw Object.assign(new Error(soundProblem), { missing: e instanceof FileProblem });
-    }),
-  };
-  Module.decodedMusic[SONG_FILE].catch(() => {});
-  const compiled = program.then((bytes) => WebAssembly.compile(bytes).catch(() => {
-    throw new FileProblem("The show's program (mijotine.wasm) is damaged: this browser could not compile it.",
-      RELOAD);
-  }));
-  Module.instantiateWasm = (imports, done) => {
-    compiled.then((module) => WebAssembly.instantiate(module, imports).then((instance) => done(instance, module)))
-      .catch((e) => fail(`The show's program could not be started (${e && e.message ? e.message : e}).`,
-        'Reload the page, or try another browser.'));
-    return {};
-  };
-  Promise.all([script, compiled, data]).then(([source, , package_]) => {
-    if (failed) return;
-    Module.getPreloadedPackage = () => package_.buffer;
-    const tag = document.createElement('script');
-    tag.src = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-    document.body.appendChild(tag);
-  }, (e) => {
-    if (e instanceof FileProblem) fail(e.message, e.advice);
-    else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
-  });
+    });
+    decoded.catch(() => {});
+    return decoded;
+  }
+
+  // The program compiled as soon as it is here; the script runs once the
+  // package and the program are here, so that nothing of the show waits on
+  // a file that never comes.
+  function startProgram(script, program, data) {
+    const compiled = program.then((bytes) => WebAssembly.compile(bytes).catch(() => {
+      throw new FileProblem("The show's program (mijotine.wasm) is damaged: this browser could not compile it.",
+        RELOAD);
+    }));
+    Module.instantiateWasm = (imports, done) => {
+      compiled.then((module) => WebAssembly.instantiate(module, imports).then((instance) => done(instance, module)))
+        .catch((e) => fail(`The show's program could not be started (${e && e.message ? e.message : e}).`,
+          'Reload the page, or try another browser.'));
+      return {};
+    };
+    Promise.all([script, compiled, data]).then(([source, , package_]) => {
+      if (failed) return;
+      Module.getPreloadedPackage = () => package_.buffer;
+      const tag = document.createElement('script');
+      tag.src = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+      document.body.appendChild(tag);
+    }, (e) => {
+      if (e instanceof FileProblem) fail(e.message, e.advice);
+      else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
+    });
+  }
+
   // Once this build's files are all here and the show plays: the files put
   // away, and the worker that keeps them for a visit without a network,
   // named for this build.
-  const playing = new Promise((resolve) => { Module.onPhase = (phase) => { if (phase === 'intro') resolve(); }; });
-  Promise.all([script, program, data, song, playing]).then(() => setTimeout(() => {
-    for (const put of keeping.splice(0)) put();
-    if (buildName && navigator.serviceWorker && window.isSecureContext) {
-      navigator.serviceWorker.register(`sw.js?build=${buildName}`).catch((e) => {
-        console.warn(`This page will not play without a network: ${e}`);
-      });
-    }
-  }, 1000), () => {});
+  function keepForOffline(downloads) {
+    const playing = new Promise((resolve) => { Module.onPhase = (phase) => { if (phase === 'intro') resolve(); }; });
+    Promise.all([...downloads, playing]).then(() => setTimeout(() => {
+      for (const put of keeping.splice(0)) put();
+      if (buildName && navigator.serviceWorker && window.isSecureContext) {
+        navigator.serviceWorker.register(`sw.js?build=${buildName}`).catch((e) => {
+          console.warn(`This page will not play without a network: ${e}`);
+        });
+      }
+    }, 1000), () => {});
+  }
+
   // Whether the browser can draw at all, after the page's first paint.
-  requestAnimationFrame(() => setTimeout(() => {
-    const drawable = hasWebGL();
-    mark('webgl checked');
-    if (!drawable) {
-      fail('This browser cannot draw the show: WebGL is turned off or not available here.',
-        'Try another browser, or turn on graphics (hardware) acceleration in this one.');
-    }
-  }, 0));
-})();
+  function checkDrawing() {
+    requestAnimationFrame(() => setTimeout(() => {
+      const drawable = hasWebGL();
+      mark('webgl checked');
+      if (!drawable) {
+        fail('This browser cannot draw the show: WebGL is turned off or not available here.',
+          'Try another browser, or turn on graphics (hardware) acceleration in this one.');
+      }
+    }, 0));
+  }
+
+  // The page's stand-ins first, then the question and the touch controls,
+  // then the files, all at once from the start.
+  function start() {
+    if (window.WebGLRenderingContext) webglShims(WebGLRenderingContext.prototype);
+    canvasShims(HTMLCanvasElement.prototype);
+    setUpQuestion();
+    setUpTouch();
+    window.Module = makeModule();
+    Module.drawableSize = drawableSize;
+    watchContext();
+    writeProgress();
+    const downloads = FILES.map((file) => download(file));
+    const [script, program, data, song] = downloads;
+    Module.decodedMusic = { [SONG_FILE]: decodeSong(song) };
+    startProgram(script, program, data);
+    keepForOffline(downloads);
+    checkDrawing();
+  }
+
+  start();
+}
