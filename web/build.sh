@@ -29,7 +29,12 @@ if [ ! -f "$WEB_BUILD/CMakeCache.txt" ] || ! grep -qxF "DATA_DIR:PATH=$DATA" "$W
 fi
 cmake --build "$WEB_BUILD" -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-cp web/page.js web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
+# The page's script takes the font's and the song's names from the data set's table.
+# shellcheck source=/dev/null
+. "$WEB_BUILD/data_names.sh"
+sed -e "s|@FONT_FILE@|$FONT_FILE|g" -e "s|@SONG_FILE@|$SONG_FILE|g" web/page.js >"$OUT/page.js"
+! grep -q '@[A-Z_]*@' "$OUT/page.js" || { echo "build.sh: a data file's name was left out of page.js" >&2; exit 1; }
+cp web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
 # The installed page's icons: the desktop icon's art at the manifest's sizes.
 "$BUILD/mkpictures" --web-icons "$OUT" >/dev/null
 # The page carries the size and a digest of each of the show's files: it
@@ -38,7 +43,7 @@ cp web/page.js web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
 # build.
 facts=""
 page_js="" page_css=""
-for f in mijotine.js mijotine.wasm mijotine.data song.ogg page.js page.css manifest.webmanifest icon-192.png icon-512.png; do
+for f in mijotine.js mijotine.wasm mijotine.data "$SONG_FILE" page.js page.css manifest.webmanifest icon-192.png icon-512.png; do
     size=$(stat -c %s "$OUT/$f")
     hash=$(sha256sum "$OUT/$f" | cut -c1-16)
     facts="$facts${facts:+,}\"$f\":{\"size\":$size,\"hash\":\"$hash\"}"

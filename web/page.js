@@ -13,10 +13,11 @@
   const dialog = document.getElementById('question');
   const status = document.getElementById('status');
   const problem = document.getElementById('problem');
-  // The show opens "./data/font.ttf"; the browser's SDL_ttf draws with the
-  // font family of that (normalised) name.
-  const FONT_FILE = 'data/font.ttf';
-  const SONG_FILE = 'song.ogg';
+  // The data set's names, written in by web/build.sh from its table. The show
+  // opens its font under ./data/; the browser's SDL_ttf draws with the font
+  // family of that (normalised) name.
+  const FONT_FILE = 'data/@FONT_FILE@';
+  const SONG_FILE = '@SONG_FILE@';
   const ANSWERS = { yes: 0, no: 1, cancel: 2 };
   const mark = (what) => performance.mark('mijotine:' + what);
 
