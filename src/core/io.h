@@ -16,6 +16,17 @@ public:
     virtual void swapBuffers() = 0;
 };
 
+// SDL's own, with the pointer mapped from the drawable's pixels into the
+// show's 800 x 600 space and the bars around it cleared after each swap.
+class SdlShowIo : public ShowIo {
+public:
+    Uint32 getTicks() override;
+    void delay(Uint32 ms) override;
+    int pollEvent(SDL_Event* event) override;
+    Uint8 getMouseState(int* x, int* y) override;
+    void swapBuffers() override;
+};
+
 // The implementation in use; SDL's own unless a test has installed another.
 ShowIo& showIo();
 // Installs io (not owned); null goes back to SDL.

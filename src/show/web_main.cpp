@@ -91,21 +91,12 @@ float wipeDone() {
     return 1 - slideTransition->remaining / slideTransition->duration;
 }
 
-class PageIo : public ShowIo {
+// SDL's own, the browser's SDL giving the pointer in the canvas's own pixels;
+// after each swap the page hears of the frame and has its turn.
+class PageIo : public SdlShowIo {
 public:
-    Uint32 getTicks() override { return SDL_GetTicks(); }
-    void delay(Uint32 ms) override { SDL_Delay(ms); }
-    int pollEvent(SDL_Event* event) override { return SDL_PollEvent(event); }
-    // The browser's SDL gives the pointer in the canvas's own pixels.
-    Uint8 getMouseState(int* x, int* y) override {
-        int px = 0, py = 0;
-        const Uint8 buttons = SDL_GetMouseState(&px, &py);
-        drawableToShow(px, py, *x, *y);
-        return buttons;
-    }
     void swapBuffers() override {
-        SDL_GL_SwapBuffers();
-        clearBars();
+        SdlShowIo::swapBuffers();
         const FrameNote note = noteFrame();
         const char* picture = note.slot >= 0 ? dataFileName(note.slot) : nullptr;
         pageFrameDrawn(note.phase, note.slot, picture, note.level, note.wipe, scrollPosition, scrollSpeed, note.clock);
