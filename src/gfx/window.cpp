@@ -44,11 +44,13 @@ bool iconFits(int width, int height) {
     return width > 0 && height > 0 && width <= kMaxIconSize && height <= kMaxIconSize;
 }
 
+#ifndef __EMSCRIPTEN__
 namespace {
 // Whether the user has set sdl12-compat's own scaling switches, which then
 // decide how a full-screen show fills the screen.
 bool userScaling = false;
 }  // namespace
+#endif
 
 void drawWindowDirectly(bool fullscreen) {
     (void)fullscreen;
