@@ -349,7 +349,7 @@
         .catch(() => {})  // the program decodes it itself, and says so if it cannot
         .then(decodeNext);
     };
-    const painted = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    const painted = Promise.resolve();
     const pictures = [painted.then(decodeNext), painted.then(decodeNext)];
     try {
       const face = new FontFace(FONT_FILE, Module.FS.readFile('/' + FONT_FILE));
@@ -384,6 +384,7 @@
       // Each picture is loaded once: its decoded copy goes once used.
       freePreloadedMediaOnUse: true,
       preRun: [prepareFiles],
+      hasAnswer: () => answer !== null,
       onRuntimeInitialized: () => mark('program started'),
       // The show's question: the dialog is up from the start, so the answer
       // may come before the program has arrived.
@@ -502,16 +503,38 @@
     }, 1000), () => {});
   }
 
+  // Once the page has been painted, or after two seconds without a paint (a
+  // tab opened in the background): until the browser's drawing has started,
+  // the first WebGL context a page asks for holds the page's thread until it
+  // has, which would hold up the question's answer and the pictures too.
+  function afterFirstPaint(then) {
+    let done = false;
+    const once = () => {
+      if (done) return;
+      done = true;
+      then();
+    };
+    setTimeout(once, 2000);
+    try {
+      new PerformanceObserver((list, observer) => {
+        observer.disconnect();
+        setTimeout(once, 0);
+      }).observe({ type: 'paint', buffered: true });
+    } catch (e) {
+      requestAnimationFrame(() => setTimeout(once, 0));
+    }
+  }
+
   // Whether the browser can draw at all, after the page's first paint.
   function checkDrawing() {
-    requestAnimationFrame(() => setTimeout(() => {
+    afterFirstPaint(() => {
       const drawable = hasWebGL();
       mark('webgl checked');
       if (!drawable) {
         fail('This browser cannot draw the show: WebGL is turned off or not available here.',
           'Try another browser, or turn on graphics (hardware) acceleration in this one.');
       }
-    }, 0));
+    });
   }
 
   // The page's stand-ins first, then the question and the touch controls,

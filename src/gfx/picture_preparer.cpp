@@ -117,3 +117,8 @@ PreparedPicture PicturePreparer::take(size_t i) {
         if (!state_->prepareOne(lock)) state_->readyChanged.wait(lock);
     return std::move(state_->prepared[i]);
 }
+
+bool PicturePreparer::prepareNext() {
+    std::unique_lock<std::mutex> lock(state_->mutex);
+    return state_->prepareOne(lock);
+}

@@ -20,6 +20,10 @@ public:
     PicturePreparer& operator=(const PicturePreparer&) = delete;
     // The i-th picture, once it is ready; each taken once.
     PreparedPicture take(size_t i);
+    // Prepares the next picture nobody has started on, here and now; false
+    // when none is left. For a program with no second thread, which has time
+    // to spare before the pictures are needed.
+    bool prepareNext();
 
 private:
     struct State;

@@ -55,6 +55,10 @@ void openShowWindow(bool fullscreen) {
 void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
     ShowPictures pictures;
+    loadShow(drawableWidth, drawableHeight, pictures);
+}
+
+void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
     restartPreparation();
     // The 3D projection of the 4:3 space, whatever the drawable's shape.
     initGl(800, 600);

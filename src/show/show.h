@@ -15,6 +15,9 @@ void openShowWindow(bool fullscreen);
 // show draws in an 800 x 600 pixel space, shown in the largest centred 4:3
 // area of a drawable of the given size.
 void loadShow(int drawableWidth, int drawableHeight);
+// The same with pictures that were made (and their preparing begun) earlier.
+class ShowPictures;
+void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures);
 // The Intro, Slideshow, Scroller and Outro phases, one after the other.
 void playPhases();
 // Releases everything loadShow made, in order, and closes SDL.

@@ -14,6 +14,7 @@
 #include "core/io.h"
 #include "core/music_io.h"
 #include "gfx/loading_screen.h"
+#include "gfx/show_pictures.h"
 #include "platform/question.h"
 #include "show/phases.h"
 #include "show/show.h"
@@ -65,6 +66,11 @@ EM_ASYNC_JS(void, pageYield, (), {
         channel.port1.onmessage = resolve;
         channel.port2.postMessage(0);
     });
+});
+
+// Whether the viewer has answered the page's question yet.
+EM_JS(int, pageHasAnswer, (), {
+    return Module.hasAnswer && Module.hasAnswer() ? 1 : 0;
 });
 
 EM_JS(void, pageShowEnded, (int status), {
@@ -136,6 +142,12 @@ int main() {
 
     // runShow's steps, with the phases noted.
     initShowState();
+    // The page has no second thread to decode and rescale the pictures beside
+    // the loading screen, but it has the time the question waits: until the
+    // answer comes, the pictures are prepared one at a time, the page getting
+    // its turn after each. Whatever is left waits for the loading screen.
+    ShowPictures pictures;
+    while (!pageHasAnswer() && pictures.prepareNext()) pageYield();
     const FullscreenAnswer answer =
         askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
     if (answer != FullscreenAnswer::Cancel) {
@@ -143,7 +155,7 @@ int main() {
         // Drawn at the screen's own density rather than stretched from 800 x 600.
         int width = 800, height = 600;
         pageResizeDrawable(&width, &height);
-        loadShow(width, height);
+        loadShow(width, height, pictures);
         playNotedPhases();
         shutDownShow();
     }

@@ -1,9 +1,11 @@
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <SDL/SDL.h>
 
 #include "gfx/picture.h"
+#include "gfx/picture_preparer.h"
 
 TEST(TightPixels, RepacksPaddedRowsAndReordersChannels) {
     // 3 x 2, four bytes a pixel in B, G, R, A order with a padded pitch.
@@ -51,4 +53,20 @@ TEST(PictureInk, KeepsTwoTexelsAroundTheInkUpToTheEdgesInSourceUnits) {
     EXPECT_EQ(part.y(), 18 * 8);
     EXPECT_EQ(part.w(), (33 - 8) * 8);
     EXPECT_EQ(part.h(), (64 - 18) * 8);
+}
+
+// Pictures prepared ahead on the caller's thread, with the second thread
+// claiming others beside it, still come out of take() each in its own place.
+TEST(PicturePreparer, PicturesPreparedAheadKeepTheirOrder) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) paths.push_back("/nonexistent/picture-" + std::to_string(i) + ".png");
+    PicturePreparer preparer(paths);
+    size_t ahead = 0;
+    while (preparer.prepareNext()) ++ahead;
+    EXPECT_LE(ahead, paths.size());
+    EXPECT_FALSE(preparer.prepareNext());
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const PreparedPicture p = preparer.take(i);
+        EXPECT_NE(p.error.find(paths[i] + "'"), std::string::npos) << p.error;
+    }
 }
