@@ -218,6 +218,11 @@
     dialog.hidden = true;
     document.removeEventListener('keydown', onDialogKey, true);
     if (which === ANSWERS.cancel) {
+      // No show, no sound: the context made while the question waited goes.
+      if (Module.audioContext) {
+        Module.audioContext.close().catch(() => {});
+        Module.audioContext = null;
+      }
       document.body.classList.add('not-run');
       status.textContent = 'The show was not run.';
     } else {
@@ -225,7 +230,7 @@
       // The answer is the viewer's gesture: the only moment a page may start
       // its sound or ask for full screen.
       try {
-        Module.audioContext = new AudioContext();
+        if (!Module.audioContext) Module.audioContext = new AudioContext();
         Module.audioContext.resume();
       } catch (e) {
         console.warn('No sound in this browser: ' + e);
@@ -525,6 +530,19 @@
     }
   }
 
+  // The audio context takes a while to make (some 70 ms of the page's thread
+  // here), so it is made while the question waits. Made before the viewer's
+  // gesture, it waits suspended until the answer resumes it; made at the
+  // answer, where the answer came first.
+  function prepareSound() {
+    if (answer !== null || Module.audioContext || !window.AudioContext) return;
+    try {
+      Module.audioContext = new AudioContext();
+    } catch (e) {
+      // made again at the answer, which says so if it cannot be
+    }
+  }
+
   // Whether the browser can draw at all, after the page's first paint.
   function checkDrawing() {
     afterFirstPaint(() => {
@@ -554,6 +572,7 @@
     startProgram(script, program, data);
     keepForOffline(downloads);
     checkDrawing();
+    afterFirstPaint(prepareSound);
   }
 
   start();
