@@ -573,6 +573,10 @@
     keepForOffline(downloads);
     checkDrawing();
     afterFirstPaint(prepareSound);
+    Module.questionShown = new Promise((resolve) => {
+      afterFirstPaint(resolve);
+      answered.then(resolve);
+    });
   }
 
   start();

@@ -73,6 +73,12 @@ EM_JS(int, pageHasAnswer, (), {
     return Module.hasAnswer && Module.hasAnswer() ? 1 : 0;
 });
 
+// Until the page has shown its question (or had its answer): the browser's
+// first paint is not to wait for the program's work.
+EM_ASYNC_JS(void, pageQuestionShown, (), {
+    if (Module.questionShown) await Module.questionShown;
+});
+
 EM_JS(void, pageShowEnded, (int status), {
     if (Module.onShowEnded) Module.onShowEnded(status);
 });
@@ -145,8 +151,10 @@ int main() {
     // The page has no second thread to decode and rescale the pictures beside
     // the loading screen, but it has the time the question waits: until the
     // answer comes, the pictures are prepared one at a time, the page getting
-    // its turn after each. Whatever is left waits for the loading screen.
+    // its turn after each, from when the question is on the screen. Whatever
+    // is left waits for the loading screen.
     ShowPictures pictures;
+    pageQuestionShown();
     while (!pageHasAnswer() && pictures.prepareNext()) pageYield();
     const FullscreenAnswer answer =
         askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
