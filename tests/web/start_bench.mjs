@@ -1,7 +1,9 @@
 // How long the page takes from opening to the question and to the first
 // title card, answered at once (No), in Debian's headless chromium, where the
 // time goes on the way, and how much it downloads; medians of several runs.
-//   node tests/web/start_bench.mjs <page url> <data dir> [runs]
+//   node tests/web/start_bench.mjs <page url> <data dir> [runs] [reading ms]
+// With a reading time the answer comes that long after the question is
+// shown, as a viewer's would, rather than at once.
 // The card counts as shown in the first frame that draws it faded in half-way
 // or more (the page reports every frame to a test hook), and again on the
 // first screenshot that matches it about as closely.
@@ -11,8 +13,9 @@ import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [url, dataDir, runsArg] = process.argv.slice(2);
+const [url, dataDir, runsArg, readingArg] = process.argv.slice(2);
 const runs = Number(runsArg || 5);
+const readingMs = Number(readingArg || 0);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'mijotine-web-bench-'));
 const ref = path.join(scratch, 'ref.png');
 execFileSync('convert', [path.join(dataDir, 'mij1.jpg'), '-resize', '800x600!', ref]);
@@ -92,6 +95,7 @@ for (let run = 0; run < runs; ++run) {
   await page.goto(url, { waitUntil: 'domcontentloaded' });
   await page.waitForSelector('#answer-no', { visible: true });
   const asked = Date.now() - t0;
+  if (readingMs > 0) await new Promise((resolve) => setTimeout(resolve, readingMs));
   await page.click('#answer-no');
   const shot = path.join(scratch, 'shot.png');
   // The card is on the screen once it has faded in part of the way.
@@ -158,6 +162,7 @@ for (let run = 0; run < runs; ++run) {
     'music decode (ms)': music ? music[2] : NaN,
     'loading screen to Intro (ms)': firstIntro - firstLoading,
     'Intro to card (ms)': card - firstIntro,
+    'answer to card (ms)': card - (facts.marks['mijotine:answered'] ?? NaN),
     MiB: bytes / 1048576,
   };
   for (const [name, t] of Object.entries(facts.marks)) if (name.startsWith('mijotine:')) row[name.slice(9)] = t;
