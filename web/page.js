@@ -344,7 +344,7 @@
       const path = '/data/' + name;
       waiting.push({ path, blob: new Blob([Module.FS.readFile(path)], { type: 'image/jpeg' }) });
     }
-    // Two at a time, from the page's first frame on: all at once, the
+    // Two at a time, from the moment the package is in: all at once, the
     // decoders would take every core from the page showing its question.
     const decodeNext = () => {
       const next = waiting.shift();
@@ -354,8 +354,7 @@
         .catch(() => {})  // the program decodes it itself, and says so if it cannot
         .then(decodeNext);
     };
-    const painted = Promise.resolve();
-    const pictures = [painted.then(decodeNext), painted.then(decodeNext)];
+    const pictures = [decodeNext(), decodeNext()];
     try {
       const face = new FontFace(FONT_FILE, Module.FS.readFile('/' + FONT_FILE));
       fontLoaded = face.load().then((loaded) => { document.fonts.add(loaded); }, () => {});
@@ -512,22 +511,21 @@
   // tab opened in the background): until the browser's drawing has started,
   // the first WebGL context a page asks for holds the page's thread until it
   // has, which would hold up the question's answer and the pictures too.
-  function afterFirstPaint(then) {
-    let done = false;
-    const once = () => {
-      if (done) return;
-      done = true;
-      then();
-    };
-    setTimeout(once, 2000);
-    try {
-      new PerformanceObserver((list, observer) => {
-        observer.disconnect();
-        setTimeout(once, 0);
-      }).observe({ type: 'paint', buffered: true });
-    } catch (e) {
-      requestAnimationFrame(() => setTimeout(once, 0));
-    }
+  let painted = null;
+  function firstPaint() {
+    if (painted) return painted;
+    painted = new Promise((resolve) => {
+      setTimeout(resolve, 2000);
+      try {
+        new PerformanceObserver((list, observer) => {
+          observer.disconnect();
+          setTimeout(resolve, 0);
+        }).observe({ type: 'paint', buffered: true });
+      } catch (e) {
+        requestAnimationFrame(() => setTimeout(resolve, 0));
+      }
+    });
+    return painted;
   }
 
   // The audio context takes a while to make (some 70 ms of the page's thread
@@ -545,7 +543,7 @@
 
   // Whether the browser can draw at all, after the page's first paint.
   function checkDrawing() {
-    afterFirstPaint(() => {
+    firstPaint().then(() => {
       const drawable = hasWebGL();
       mark('webgl checked');
       if (!drawable) {
@@ -572,11 +570,8 @@
     startProgram(script, program, data);
     keepForOffline(downloads);
     checkDrawing();
-    afterFirstPaint(prepareSound);
-    Module.questionShown = new Promise((resolve) => {
-      afterFirstPaint(resolve);
-      answered.then(resolve);
-    });
+    firstPaint().then(prepareSound);
+    Module.questionShown = Promise.race([firstPaint(), answered]);
   }
 
   start();
