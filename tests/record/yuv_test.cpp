@@ -63,3 +63,44 @@ TEST(Yuv, ChromaIsTheMeanOfItsFourPixels) {
     EXPECT_EQ(u, (90 + 240 + 1) / 2);
     EXPECT_EQ(v, (240 + 110 + 1) / 2);
 }
+
+TEST(Yuv, EveryPixelOfAWidePictureAsThePlainSumsGiveIt) {
+    // Random pixels, alpha included, at widths that the eight-pixel steps
+    // cover exactly and with pixels left over; each value is checked against
+    // the weighted sums worked out one pixel at a time.
+    uint32_t seed = 12345;
+    const auto next = [&] { return static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24); };
+    for (const int width : {16, 54, 1440}) {
+        const int height = 6;
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        std::vector<uint8_t> bgra(static_cast<size_t>(width * height * 4));
+        for (uint8_t& byte : bgra) byte = next();
+        // A run of extremes, which the narrower lanes must carry whole.
+        for (size_t i = 0; i < 64; ++i) bgra[i] = (i / 4) % 2 ? 255 : 0;
+        std::vector<uint8_t> y(static_cast<size_t>(width * height)), u(static_cast<size_t>(width * height / 4)),
+            v(u.size());
+        bgraToYuv420(bgra.data(), width, height, YuvPlanes{y.data(), u.data(), v.data(), width, width / 2, width / 2});
+        const auto at = [&](int x, int row, int channel) {  // row 0 at the top
+            return static_cast<int>(bgra[static_cast<size_t>(((height - 1 - row) * width + x) * 4 + channel)]);
+        };
+        int wrong = 0;
+        for (int row = 0; row < height; ++row)
+            for (int x = 0; x < width; ++x) {
+                const int sum = 16829 * at(x, row, 2) + 33039 * at(x, row, 1) + 6416 * at(x, row, 0);
+                wrong += y[static_cast<size_t>(row * width + x)] != (sum + (16 << 16) + (1 << 15)) >> 16;
+            }
+        for (int row = 0; row < height / 2; ++row)
+            for (int x = 0; x < width / 2; ++x) {
+                int sum[3] = {0, 0, 0};
+                for (int c = 0; c < 3; ++c)
+                    sum[c] = at(2 * x, 2 * row, c) + at(2 * x + 1, 2 * row, c) + at(2 * x, 2 * row + 1, c) +
+                             at(2 * x + 1, 2 * row + 1, c);
+                const int offset = (128 << 18) + (1 << 17);
+                const int expectedU = (-9714 * sum[2] - 19070 * sum[1] + 28784 * sum[0] + offset) >> 18;
+                const int expectedV = (28784 * sum[2] - 24103 * sum[1] - 4681 * sum[0] + offset) >> 18;
+                wrong += u[static_cast<size_t>(row * width / 2 + x)] != expectedU;
+                wrong += v[static_cast<size_t>(row * width / 2 + x)] != expectedV;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
