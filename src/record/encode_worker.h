@@ -20,7 +20,7 @@ public:
     EncodeWorker(const EncodeWorker&) = delete;
     EncodeWorker& operator=(const EncodeWorker&) = delete;
 
-    // Queues a frame (BGRA rows from the bottom up) and its sound; false with
+    // Queues a frame (RGBA rows from the bottom up) and its sound; false with
     // the reason once the encoder has failed.
     bool add(const std::vector<uint8_t>& picture, const std::vector<float>& sound, std::string& error);
     // Waits until everything queued is encoded; false with the reason if it failed.

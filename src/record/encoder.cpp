@@ -287,7 +287,7 @@ bool Encoder::open(const std::string& path, const std::string& name, const Encod
     return false;
 }
 
-bool Encoder::addFrame(const uint8_t* bgra, std::string& error) {
+bool Encoder::addFrame(const uint8_t* rgba, std::string& error) {
     State& s = *s_;
     auto t = Clock::now();
     int rc = av_frame_make_writable(s.picture);
@@ -296,7 +296,7 @@ bool Encoder::addFrame(const uint8_t* bgra, std::string& error) {
         return false;
     }
     const AVFrame& p = *s.picture;
-    bgraToYuv420(bgra, s.width, s.height,
+    rgbaToYuv420(rgba, s.width, s.height,
                  YuvPlanes{p.data[0], p.data[1], p.data[2], p.linesize[0], p.linesize[1], p.linesize[2]});
     convertSeconds += since(t);
     t = Clock::now();
@@ -358,7 +358,7 @@ bool Encoder::finish(std::string& error) {
     return true;
 }
 
-bool writePng(const std::string& path, const uint8_t* bgra, int width, int height, std::string& error) {
+bool writePng(const std::string& path, const uint8_t* rgba, int width, int height, std::string& error) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (!codec) {
         error = "this FFmpeg has no PNG encoder";
@@ -378,12 +378,12 @@ bool writePng(const std::string& path, const uint8_t* bgra, int width, int heigh
         frame->height = height;
         if (av_frame_get_buffer(frame, 0) >= 0) {
             for (int y = 0; y < height; ++y) {
-                const uint8_t* src = bgra + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4;
+                const uint8_t* src = rgba + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) * 4;
                 uint8_t* dst = frame->data[0] + static_cast<size_t>(y) * static_cast<size_t>(frame->linesize[0]);
                 for (int x = 0; x < width; ++x) {
-                    dst[3 * x] = src[4 * x + 2];
+                    dst[3 * x] = src[4 * x];
                     dst[3 * x + 1] = src[4 * x + 1];
-                    dst[3 * x + 2] = src[4 * x];
+                    dst[3 * x + 2] = src[4 * x + 2];
                 }
             }
             if (avcodec_send_frame(ctx, frame) >= 0 && avcodec_send_frame(ctx, nullptr) >= 0 &&

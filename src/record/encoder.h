@@ -27,8 +27,8 @@ public:
     // recording goes to a temporary path first). False with a reason if not.
     bool open(const std::string& path, const std::string& name, const EncoderSettings& settings, std::string& error);
     bool hasSound() const;
-    // One frame as read back from OpenGL: BGRA rows from the bottom up.
-    bool addFrame(const uint8_t* bgra, std::string& error);
+    // One frame as read back from OpenGL: RGBA rows from the bottom up.
+    bool addFrame(const uint8_t* rgba, std::string& error);
     // Interleaved stereo floats at 44100 Hz.
     bool addSound(const float* samples, int count, std::string& error);
     // Drains the encoders and writes the file's index.
@@ -45,5 +45,5 @@ private:
     State* s_;
 };
 
-// Writes BGRA rows from the bottom up as an RGB PNG file.
-bool writePng(const std::string& path, const uint8_t* bgra, int width, int height, std::string& error);
+// Writes RGBA rows from the bottom up as an RGB PNG file.
+bool writePng(const std::string& path, const uint8_t* rgba, int width, int height, std::string& error);

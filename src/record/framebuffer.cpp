@@ -80,6 +80,6 @@ void Framebuffer::destroy() {
 }
 
 const std::vector<uint8_t>& Framebuffer::read() {
-    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels_.data());
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, pixels_.data());
     return pixels_;
 }

@@ -11,7 +11,9 @@ public:
     // Needs a current OpenGL context with framebuffer objects.
     bool create(int width, int height, std::string& error);
     void destroy();
-    // The picture drawn so far: BGRA rows from the bottom up.
+    // The picture drawn so far: RGBA rows from the bottom up, the order a
+    // renderbuffer of GL_RGBA8 keeps on a software renderer, which is read
+    // back as a plain copy.
     const std::vector<uint8_t>& read();
     int width() const { return width_; }
     int height() const { return height_; }

@@ -17,7 +17,7 @@ constexpr int kYOffset = (16 << 16) + (1 << 15);  // 16, and a half to round
 constexpr int kCOffset = (128 << 18) + (1 << 17);  // 128, and a half, for sums of four
 
 inline uint8_t luma(const uint8_t* p) {
-    return static_cast<uint8_t>((kYr * p[2] + kYg * p[1] + kYb * p[0] + kYOffset) >> 16);
+    return static_cast<uint8_t>((kYr * p[0] + kYg * p[1] + kYb * p[2] + kYOffset) >> 16);
 }
 
 // r, g and b are sums over four pixels, so the scale is 1/(4 * 65536).
@@ -36,9 +36,9 @@ void convertPairTail(const uint8_t* upper, const uint8_t* lower, int from, int w
     for (int x = from / 2; x < width / 2; ++x) {
         const uint8_t* a = upper + 8 * x;
         const uint8_t* b = lower + 8 * x;
-        const int blue = a[0] + a[4] + b[0] + b[4];
+        const int red = a[0] + a[4] + b[0] + b[4];
         const int green = a[1] + a[5] + b[1] + b[5];
-        const int red = a[2] + a[6] + b[2] + b[6];
+        const int blue = a[2] + a[6] + b[2] + b[6];
         u[x] = chroma(kUr, kUg, kUb, red, green, blue);
         v[x] = chroma(kVr, kVg, kVb, red, green, blue);
     }
@@ -53,15 +53,15 @@ struct Channels {
     __m128i r, g, b;  // eight pixels, 16 bits each
 };
 
-inline Channels channels(const uint8_t* bgra) {
+inline Channels channels(const uint8_t* rgba) {
     const __m128i byte = _mm_set1_epi32(0xff);
-    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra));
-    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra + 16));
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgba));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgba + 16));
     const auto channel = [&](int shift) {
         return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, shift), byte),
                                _mm_and_si128(_mm_srli_epi32(hi, shift), byte));
     };
-    return Channels{channel(16), channel(8), channel(0)};
+    return Channels{channel(0), channel(8), channel(16)};
 }
 
 inline __m128i weights(int first, int second) {
@@ -123,11 +123,11 @@ int convertPairFast(const uint8_t*, const uint8_t*, int, uint8_t*, uint8_t*, uin
 
 }  // namespace
 
-void bgraToYuv420(const uint8_t* bgraBottomUp, int width, int height, const YuvPlanes& out) {
+void rgbaToYuv420(const uint8_t* rgbaBottomUp, int width, int height, const YuvPlanes& out) {
     const ptrdiff_t stride = static_cast<ptrdiff_t>(width) * 4;
     for (int row = 0; row < height; row += 2) {
         // The picture's top row is the read-back's last.
-        const uint8_t* upper = bgraBottomUp + stride * (height - 1 - row);
+        const uint8_t* upper = rgbaBottomUp + stride * (height - 1 - row);
         const uint8_t* lower = upper - stride;
         uint8_t* y0 = out.y + static_cast<ptrdiff_t>(out.yStride) * row;
         uint8_t* y1 = y0 + out.yStride;

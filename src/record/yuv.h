@@ -1,5 +1,5 @@
 #pragma once
-// The recorder's colour conversion: OpenGL's read-back (BGRA, rows from the
+// The recorder's colour conversion: OpenGL's read-back (RGBA, rows from the
 // bottom up) to the limited-range BT.601 4:2:0 that H.264, VP9 and WebP
 // take. Done here rather than by a general-purpose scaler, which at
 // 1440 x 1080 spends more than twice as long on the same frame.
@@ -14,4 +14,4 @@ struct YuvPlanes {
 };
 
 // width and height are even. Each chroma sample is the mean of its 2 x 2 pixels.
-void bgraToYuv420(const uint8_t* bgraBottomUp, int width, int height, const YuvPlanes& out);
+void rgbaToYuv420(const uint8_t* rgbaBottomUp, int width, int height, const YuvPlanes& out);
