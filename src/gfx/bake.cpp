@@ -6,12 +6,26 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/framebuffer_copy.h"
 #include "gfx/quad.h"
-#include "gfx/textures.h"
 
 #ifndef __EMSCRIPTEN__
 
 namespace {
+
+// Whether the frames are drawn into a framebuffer object (the recorder's)
+// rather than a window.
+bool drawingOffscreen() {
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+    return framebuffer != 0;
+}
+
+// The layout in which the buffer the frames are drawn into keeps its pixels,
+// so that reading it back, and copying a texture of that layout into it, is
+// a plain copy: BGRA for a window's buffers (the X visuals' order), RGBA for
+// a framebuffer object's RGBA8 renderbuffer (Mesa's order for it).
+GLenum bufferLayout() { return drawingOffscreen() ? GL_RGBA : GL_BGRA; }
 
 // Draws source over the viewport as a frame draws an opaque full-screen
 // picture (the frame's projection, no blending, white), into the buffer the
@@ -46,20 +60,21 @@ void drawAndCopy(GLuint target, const GLint viewport[4], GLuint source, int row0
     glLoadIdentity();
     drawFullscreenQuad();
     glPopMatrix();
-    // Read back from where it was drawn, in the layout window buffers
-    // usually have, so that the pixels are copied rather than converted.
+    // Read back from where it was drawn, in that buffer's own layout, so that
+    // the pixels are copied rather than converted.
     GLint drawBuffer = GL_BACK;
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     glReadBuffer(static_cast<GLenum>(drawBuffer));
+    const GLenum layout = bufferLayout();
     std::vector<unsigned char> pixels(static_cast<size_t>(viewport[2]) * rows * 4);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glReadPixels(viewport[0], viewport[1] + row0, viewport[2], rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(viewport[0], viewport[1] + row0, viewport[2], rows, layout, GL_UNSIGNED_BYTE, pixels.data());
     glBindTexture(GL_TEXTURE_2D, target);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row0, viewport[2], rows, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row0, viewport[2], rows, layout, GL_UNSIGNED_BYTE, pixels.data());
     glPopClientAttrib();
     glPopAttrib();
 }
@@ -77,9 +92,19 @@ int bandRows(int w, int h) {
     return static_cast<int>((h + bands - 1) / bands);
 }
 
+// Kept in the layout of the buffer the frames are drawn into, so that its
+// texels are that buffer's pixels byte for byte, and a copy either way is a
+// plain one.
 GLuint viewportTexture(const GLint viewport[4]) {
     glPushAttrib(GL_TEXTURE_BIT);
-    const GLuint name = makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, viewport[2], viewport[3], nullptr);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, viewport[2], viewport[3], 0, bufferLayout(), GL_UNSIGNED_BYTE, nullptr);
     glPopAttrib();
     return name;
 }
@@ -127,7 +152,20 @@ bool FullscreenBake::draw(unsigned int picture) {
     return true;
 }
 
-unsigned int FullscreenBake::finish() {
+unsigned int FullscreenBake::finished(unsigned int upright, bool keepCopy) {
+    // Copied into a window's buffer, a picture goes through a drawing of the
+    // software renderer's own, which costs as much as the quad (measured at
+    // 1440 x 1080): only a framebuffer object keeps copies, which it takes
+    // as plain memory copies.
+    if (upright && keepCopy && drawingOffscreen()) {
+        keepFramebufferCopy(upright, drawn_, viewport_);
+        drawn_ = 0;
+    }
+    deleteTexture(drawn_);
+    return upright;
+}
+
+unsigned int FullscreenBake::finish(bool keepCopy) {
     deleteTexture(upright_);
     row_ = 0;
     if (!drawn_) return 0;
@@ -139,8 +177,7 @@ unsigned int FullscreenBake::finish() {
         upright = viewportTexture(viewport_);
         copyRows(upright, drawn_, 0, viewport_[3]);
     }
-    deleteTexture(drawn_);
-    return upright;
+    return finished(upright, keepCopy);
 }
 
 bool FullscreenBake::drawPart(unsigned int picture) {
@@ -154,7 +191,7 @@ bool FullscreenBake::drawPart(unsigned int picture) {
     return copyBand(drawn_, picture);
 }
 
-bool FullscreenBake::finishPart(unsigned int& baked) {
+bool FullscreenBake::finishPart(unsigned int& baked, bool keepCopy) {
     baked = 0;
     if (!drawn_ || !viewportUnchanged()) {
         deleteTexture(drawn_);
@@ -164,10 +201,15 @@ bool FullscreenBake::finishPart(unsigned int& baked) {
     }
     if (!upright_) upright_ = viewportTexture(viewport_);
     if (!copyBand(upright_, drawn_)) return false;
-    baked = upright_;
+    baked = finished(upright_, keepCopy);
     upright_ = 0;
-    deleteTexture(drawn_);
     return true;
+}
+
+void FullscreenBake::forget() {
+    drawn_ = upright_ = 0;
+    row_ = 0;
+    forgetFramebufferCopies();
 }
 
 #else
@@ -175,11 +217,12 @@ bool FullscreenBake::finishPart(unsigned int& baked) {
 // The browser draws on the machine's graphics hardware, where filtering costs
 // nothing worth saving.
 bool FullscreenBake::draw(unsigned int) { return false; }
-unsigned int FullscreenBake::finish() { return 0; }
+unsigned int FullscreenBake::finish(bool) { return 0; }
 bool FullscreenBake::drawPart(unsigned int) { return true; }
-bool FullscreenBake::finishPart(unsigned int& baked) {
+bool FullscreenBake::finishPart(unsigned int& baked, bool) {
     baked = 0;
     return true;
 }
+void FullscreenBake::forget() {}
 
 #endif

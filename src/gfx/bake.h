@@ -15,6 +15,9 @@
 // get its pixels exactly (a framebuffer of another kind, or the other way up,
 // rounds some of them differently), so each half must come before whatever
 // covers the whole of it in the same frame.
+//
+// A bake asked to keep its first half keeps it beside the upright texture,
+// as that texture's framebuffer copy (gfx/framebuffer_copy.h).
 
 class FullscreenBake {
 public:
@@ -24,8 +27,9 @@ public:
     bool draw(unsigned int picture);
     // Second half: the baked texture, right way up, to be drawn in place of
     // the picture; 0 if there is no first half, or the viewport has changed
-    // since it was drawn.
-    unsigned int finish();
+    // since it was drawn. keepCopy: the first half stays as its
+    // framebuffer copy.
+    unsigned int finish(bool keepCopy = false);
     // The same two halves a band of rows a call, for frames that can pay for
     // only a part of a half: a viewport of up to 800 x 600 pixels is one band,
     // a larger one as many as keep each band to about that many pixels. Each
@@ -34,10 +38,10 @@ public:
     // half is whole (or there is nothing to bake); finishPart is then true
     // once the second is, with the baked texture (or 0, as finish gives it).
     bool drawPart(unsigned int picture);
-    bool finishPart(unsigned int& baked);
-    // Lets go of a bake under way without deleting it: for a GL context that
-    // is gone, and its names with it.
-    void forget() { drawn_ = upright_ = 0; row_ = 0; }
+    bool finishPart(unsigned int& baked, bool keepCopy = false);
+    // Lets go of a bake under way, and of every framebuffer copy, without
+    // deleting them: for a GL context that is gone, and its names with it.
+    void forget();
 
 private:
     unsigned int drawn_ = 0;  // the first half's texture, bottom row first
@@ -50,4 +54,7 @@ private:
     void copyRows(unsigned int target, unsigned int source, int row0, int rows);
     // The same for the next band from row_; true once it was the last (row_ back to 0).
     bool copyBand(unsigned int target, unsigned int source);
+    // The finished upright texture, with drawn_ kept as its copy or deleted.
+    unsigned int finished(unsigned int upright, bool keepCopy);
 };
+

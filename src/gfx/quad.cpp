@@ -2,6 +2,8 @@
 
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/framebuffer_copy.h"
+
 bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, float angle, float scale,
                       float z) {
     return drawTexturedQuadPart(dest, texture, src, src, angle, scale, z);
@@ -77,6 +79,6 @@ void drawPictureFullscreen() {
     GLint mode = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    drawOpaqueFullscreenQuad();
+    if (!copyBoundPicture()) drawOpaqueFullscreenQuad();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
 }

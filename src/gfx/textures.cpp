@@ -8,6 +8,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/data_set.h"
+#include "gfx/framebuffer_copy.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ void deleteTextures(int* table) {
     for (int i = 0; i < kTextureSlots; ++i) {
         GLuint name = static_cast<GLuint>(table[i]);
         forgetInk(name);
+        deleteFramebufferCopy(name);
         glDeleteTextures(1, &name);
     }
 }

@@ -33,6 +33,14 @@ void rehearse(Draw draw) {
         glDisable(GL_BLEND);
 }
 
+// The pictures drawn whole and as they are at rest (the slides, the
+// Scroller's background), which a frame copies rather than draws: their
+// bakes keep a framebuffer copy, which costs the memory of a second picture
+// the size of the viewport for each.
+bool keepsFramebufferCopy(int slot) {
+    return (kSlotFirstSlide <= slot && slot <= kSlotLastSlide) || slot == kSlotScrollerBackground;
+}
+
 // The bake under way, between its two halves.
 FullscreenBake bake;
 
@@ -66,7 +74,7 @@ bool prepareAheadStep() {
         unsigned int baked = 0;
         if ((step - kFirstBakeStep) % 2 == 0) {
             if (!bake.drawPart(slotTexture(slot))) --preparationSteps;
-        } else if (!bake.finishPart(baked)) {
+        } else if (!bake.finishPart(baked, keepsFramebufferCopy(slot))) {
             --preparationSteps;
         } else if (baked) {
             GLuint picture = slotTexture(slot);
