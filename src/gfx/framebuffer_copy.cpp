@@ -19,11 +19,13 @@ std::vector<KeptCopy> keptCopies;
 GLuint source = 0;
 bool looked = false;
 
+#ifndef __EMSCRIPTEN__
 const KeptCopy* keptCopyOf(unsigned int baked) {
     for (const KeptCopy& kept : keptCopies)
         if (kept.baked == baked) return &kept;
     return nullptr;
 }
+#endif
 
 }  // namespace
 
