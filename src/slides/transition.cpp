@@ -6,6 +6,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/drawing_area.h"
+#include "gfx/framebuffer_copy.h"
 #include "gfx/quad.h"
 #include "math/curves.h"
 #include "core/frame_timer.h"
@@ -174,8 +175,16 @@ void SlideTransition::drawFrame(bool centred) {
     GLint envMode = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const bool stencilled = useStencil && hasStencil();
+    // Where the picture being left has a framebuffer copy, it is copied in
+    // whole, and the new one's quad then covers the disc: the same pixels.
+    bool fromCopied = false;
+    if (stencilled) {
+        glBindTexture(GL_TEXTURE_2D, fromTexture);
+        fromCopied = copyBoundPicture();
+    }
     if (hasHole) glEnable(GL_SCISSOR_TEST);
-    if (useStencil && hasStencil()) {
+    if (stencilled) {
         // The disc's long thin triangles cost most where they overlap most, so
         // they only mark the stencil, and each picture is shaded once, where
         // it shows, by its own full-screen quad.
@@ -189,9 +198,11 @@ void SlideTransition::drawFrame(bool centred) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glEnable(GL_TEXTURE_2D);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        glStencilFunc(GL_NOTEQUAL, mark, 0xff);
-        glBindTexture(GL_TEXTURE_2D, fromTexture);
-        aroundHole([] { drawFullscreenQuad(); });
+        if (!fromCopied) {
+            glStencilFunc(GL_NOTEQUAL, mark, 0xff);
+            glBindTexture(GL_TEXTURE_2D, fromTexture);
+            aroundHole([] { drawFullscreenQuad(); });
+        }
         glStencilFunc(GL_EQUAL, mark, 0xff);
         glBindTexture(GL_TEXTURE_2D, toTexture);
         aroundHole([] { drawFullscreenQuad(); });
