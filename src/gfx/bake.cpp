@@ -153,10 +153,9 @@ bool FullscreenBake::draw(unsigned int picture) {
 }
 
 unsigned int FullscreenBake::finished(unsigned int upright, bool keepCopy) {
-    // Copied into a window's buffer, a picture goes through a drawing of the
-    // software renderer's own, which costs as much as the quad (measured at
-    // 1440 x 1080): only a framebuffer object keeps copies, which it takes
-    // as plain memory copies.
+    // Copied into a window's buffer, a picture cost a software renderer as
+    // much as the quad (measured at 1440 x 1080), where a framebuffer object
+    // takes it as a plain memory copy: only the latter keeps copies.
     if (upright && keepCopy && drawingOffscreen()) {
         keepFramebufferCopy(upright, drawn_, viewport_);
         drawn_ = 0;
