@@ -8,6 +8,7 @@
 
 #include "gfx/framebuffer_copy.h"
 #include "gfx/quad.h"
+#include "gfx/textures.h"
 
 #ifndef __EMSCRIPTEN__
 
@@ -97,14 +98,8 @@ int bandRows(int w, int h) {
 // plain one.
 GLuint viewportTexture(const GLint viewport[4]) {
     glPushAttrib(GL_TEXTURE_BIT);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, viewport[2], viewport[3], 0, bufferLayout(), GL_UNSIGNED_BYTE, nullptr);
+    const GLuint name =
+        makeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, viewport[2], viewport[3], nullptr, static_cast<int>(bufferLayout()));
     glPopAttrib();
     return name;
 }

@@ -57,4 +57,3 @@ private:
     // The finished upright texture, with drawn_ kept as its copy or deleted.
     unsigned int finished(unsigned int upright, bool keepCopy);
 };
-

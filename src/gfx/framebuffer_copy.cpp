@@ -19,13 +19,10 @@ std::vector<KeptCopy> keptCopies;
 GLuint source = 0;
 bool looked = false;
 
-#ifndef __EMSCRIPTEN__
-const KeptCopy* keptCopyOf(unsigned int baked) {
-    for (const KeptCopy& kept : keptCopies)
-        if (kept.baked == baked) return &kept;
-    return nullptr;
+std::vector<KeptCopy>::iterator keptCopyOf(unsigned int baked) {
+    return std::find_if(keptCopies.begin(), keptCopies.end(),
+                        [&](const KeptCopy& kept) { return kept.baked == baked; });
 }
-#endif
 
 }  // namespace
 
@@ -36,8 +33,7 @@ void keepFramebufferCopy(unsigned int baked, unsigned int copy, const int place[
 }
 
 void deleteFramebufferCopy(unsigned int baked) {
-    const auto i = std::find_if(keptCopies.begin(), keptCopies.end(),
-                                [&](const KeptCopy& kept) { return kept.baked == baked; });
+    const auto i = keptCopyOf(baked);
     if (i == keptCopies.end()) return;
     const GLuint name = i->copy;
     glDeleteTextures(1, &name);
@@ -55,8 +51,8 @@ void forgetFramebufferCopies() {
 bool copyBoundPicture() {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    const KeptCopy* kept = keptCopyOf(static_cast<unsigned int>(bound));
-    if (!kept) return false;
+    const auto kept = keptCopyOf(static_cast<unsigned int>(bound));
+    if (kept == keptCopies.end()) return false;
     const int* place = kept->place;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);

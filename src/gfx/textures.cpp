@@ -31,7 +31,7 @@ Rect pictureInk(unsigned int texture) {
     return Rect(0, 0, 512, 512);
 }
 
-unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels) {
+unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels, int layout) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -39,7 +39,7 @@ unsigned int makeTexture(int filter, int wrap, int width, int height, const void
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, static_cast<GLenum>(layout), GL_UNSIGNED_BYTE, pixels);
     return name;
 }
 

@@ -6,8 +6,10 @@
 #include "gfx/rect.h"
 
 // A new texture, left bound, with the given filter and wrap for both
-// directions, holding width x height RGBA pixels (none yet if pixels is null).
-unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels);
+// directions, holding width x height pixels of four bytes in the given layout
+// (GL_RGBA or GL_BGRA; none yet if pixels is null), and kept in that layout
+// where the GL can.
+unsigned int makeTexture(int filter, int wrap, int width, int height, const void* pixels, int layout);
 
 // The GL texture name of the picture at path, or 0 (after one printed line)
 // if it can't be used. The new texture is left bound.

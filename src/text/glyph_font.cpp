@@ -52,7 +52,7 @@ SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b) {
 namespace {
 
 unsigned int canvasToTexture(SDL_Surface* canvas) {
-    return makeTexture(GL_LINEAR, GL_REPEAT, canvas->w, canvas->h, canvas->pixels);
+    return makeTexture(GL_LINEAR, GL_REPEAT, canvas->w, canvas->h, canvas->pixels, GL_RGBA);
 }
 
 }  // namespace
@@ -279,7 +279,8 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     if (!atlasTexture) {
         // Transparent key colour, like the padding of a glyph's own texture.
         std::vector<Uint32> clear(static_cast<size_t>(kGlyphAtlasWidth) * kGlyphAtlasHeight, 0x00FFFFFFu);
-        atlasTexture = makeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data());
+        atlasTexture =
+            makeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data(), GL_RGBA);
     }
 
     // The cell: the picture, ringed by the texels the glyph's own texture
