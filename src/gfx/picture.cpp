@@ -11,6 +11,14 @@
 
 #include "gfx/rescale.h"
 
+#ifdef __EMSCRIPTEN__
+// stb_image, which the browser's SDL brings along for the pictures it does not
+// decode itself.
+extern "C" unsigned char* stbi_load(const char* path, int* w, int* h, int* channels, int wanted);
+extern "C" void stbi_image_free(void* pixels);
+extern "C" const char* stbi_failure_reason();
+#endif
+
 namespace {
 
 // True when the channel masks already put the bytes of each pixel in R, G, B
@@ -26,6 +34,52 @@ bool inRgbByteOrder(const SDL_PixelFormat* fmt) {
     if (fmt->Rmask != r || fmt->Gmask != g || fmt->Bmask != b) return false;
     return bpp == 3 || fmt->Amask == a;
 }
+
+// Fills the picture in from w x h pixels of bpp bytes in tightly packed rows,
+// top row first, in R, G, B (, A) byte order: the square sizes as they are,
+// the others box-filtered to the nearest powers of two.
+void preparePixels(PreparedPicture& picture, const unsigned char* pixels, int w, int h, int bpp) {
+    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
+        picture.pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * bpp);
+        picture.width = w;
+        picture.height = h;
+        picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
+        picture.clamped = true;
+        if (bpp == 4) picture.ink = inkOf(picture.pixels.data(), w);
+        return;
+    }
+    picture.width = roundToPowerOfTwo(w);
+    picture.height = roundToPowerOfTwo(h);
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
+    rescaleToRgba(pixels, w, h, bpp, picture.width, picture.height, picture.pixels.data());
+    picture.format = GL_RGBA;
+    picture.clamped = false;
+}
+
+#ifdef __EMSCRIPTEN__
+// In the page, a PNG goes straight from stb_image into the program's memory.
+// Through the browser's SDL it would be drawn into a canvas and read back, in
+// three copies, waiting for the browser's first paint, and with its colours
+// kept multiplied by alpha on the way, which rounds the faint ones. Every
+// picture comes in four channels there, as the browser's SDL gives them.
+bool decodedByStb(const char* path) {
+    const size_t n = std::char_traits<char>::length(path);
+    return n >= 4 && std::string(path + n - 4) == ".png";
+}
+
+PreparedPicture prepareByStb(const char* path) {
+    PreparedPicture picture;
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(path, &w, &h, &channels, 4);
+    if (!pixels) {
+        picture.error = std::string("  Failed to load '") + path + "', he said: '" + stbi_failure_reason() + "'\n";
+        return picture;
+    }
+    preparePixels(picture, pixels, w, h, 4);
+    stbi_image_free(pixels);
+    return picture;
+}
+#endif
 
 }  // namespace
 
@@ -94,6 +148,9 @@ Rect inkOf(const unsigned char* rgba, int size) {
 }
 
 PreparedPicture preparePicture(const char* path) {
+#ifdef __EMSCRIPTEN__
+    if (decodedByStb(path)) return prepareByStb(path);
+#endif
     PreparedPicture picture;
     SDL_Surface* surface = IMG_Load(path);
     if (!surface) {
@@ -109,31 +166,14 @@ PreparedPicture preparePicture(const char* path) {
     }
 
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    // Rows top row first, tightly packed in R, G, B (A) byte order, whatever
-    // padding and channel order the surface has.
     const int w = surface->w, h = surface->h;
-    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
-        picture.pixels = tightRgbPixels(surface);
-        picture.width = w;
-        picture.height = h;
-        picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
-        picture.clamped = true;
-        if (bpp == 4) picture.ink = inkOf(picture.pixels.data(), w);
-    } else {
-        // Other sizes are box-filtered to the nearest powers of two.
-        std::vector<unsigned char> repacked;
-        const unsigned char* pixels = static_cast<const unsigned char*>(surface->pixels);
-        if (!inRgbByteOrder(surface->format) || surface->pitch != w * bpp) {
-            repacked = tightRgbPixels(surface);
-            pixels = repacked.data();
-        }
-        picture.width = roundToPowerOfTwo(w);
-        picture.height = roundToPowerOfTwo(h);
-        picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
-        rescaleToRgba(pixels, w, h, bpp, picture.width, picture.height, picture.pixels.data());
-        picture.format = GL_RGBA;
-        picture.clamped = false;
+    std::vector<unsigned char> repacked;
+    const unsigned char* pixels = static_cast<const unsigned char*>(surface->pixels);
+    if (!inRgbByteOrder(surface->format) || surface->pitch != w * bpp) {
+        repacked = tightRgbPixels(surface);
+        pixels = repacked.data();
     }
+    preparePixels(picture, pixels, w, h, bpp);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_FreeSurface(surface);
     return picture;

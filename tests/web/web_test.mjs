@@ -208,6 +208,19 @@ try {
   let page = await browser.newPage();
   await page.setViewport({ ...VIEW, deviceScaleFactor: 1 });
   watchErrors(page, problems);
+  // What each square RGBA picture uploaded holds, as an FNV-1a hash of its bytes.
+  await page.evaluateOnNewDocument(() => {
+    const uploaded = (window.squareUploads = []);
+    const texImage2D = WebGLRenderingContext.prototype.texImage2D;
+    WebGLRenderingContext.prototype.texImage2D = function (...a) {
+      if (a.length === 9 && a[3] === a[4] && a[6] === 0x1908 && a[8] instanceof Uint8Array) {
+        let h = 2166136261;
+        for (let i = 0; i < a[8].length; ++i) h = Math.imul(h ^ a[8][i], 16777619) >>> 0;
+        uploaded.push(h);
+      }
+      return texImage2D.apply(this, a);
+    };
+  });
   page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
   page.on('response', (r) => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
 
@@ -360,6 +373,15 @@ try {
   const intro = mae(card.file, reference('mij1.jpg', card.note.level), '800x600+0+0');
   note(`first title card at level ${card.note.level.toFixed(3)}: MAE ${intro}`);
   if (intro >= 0.03) fail(`the first title card is not the picture (MAE ${intro})`);
+  // The pictures with transparency reach WebGL as their files hold them, not
+  // rounded on a way through a canvas.
+  const uploads = await page.evaluate(() => window.squareUploads);
+  for (const name of fs.readdirSync(dataDir).filter((n) => n.endsWith('.png'))) {
+    const bytes = execFileSync('convert', [path.join(dataDir, name), '-depth', '8', 'rgba:-']);
+    let h = 2166136261;
+    for (const c of bytes) h = Math.imul(h ^ c, 16777619) >>> 0;
+    if (!uploads.includes(h)) fail(`${name} was not uploaded as its file holds it`);
+  }
   await until('the AudioContext did not run', 30, () => Module.music && Module.music.context.state === 'running');
   const risen = await until('the music did not reach full level', 30, () => {
     const log = window.gainLog;
