@@ -338,8 +338,8 @@
     const waiting = [];
     for (const name of Module.FS.readdir('/data')) {
       // The photographs only: they have no transparency, which a canvas
-      // would store multiplied into the colours; the pictures with it keep
-      // the program's own decoder, as exact as it was.
+      // would store multiplied into the colours; the program decodes the
+      // pictures with it itself, straight into its memory.
       if (!/\.jpg$/.test(name) || !window.createImageBitmap) continue;
       const path = '/data/' + name;
       waiting.push({ path, blob: new Blob([Module.FS.readFile(path)], { type: 'image/jpeg' }) });
@@ -515,7 +515,10 @@
   function firstPaint() {
     if (painted) return painted;
     painted = new Promise((resolve) => {
-      setTimeout(resolve, 2000);
+      setTimeout(() => {
+        Module.painted = true;  // for the program, where no paint is reported
+        resolve();
+      }, 2000);
       try {
         new PerformanceObserver((list, observer) => {
           observer.disconnect();

@@ -79,6 +79,13 @@ EM_ASYNC_JS(void, pageQuestionShown, (), {
     if (Module.questionShown) await Module.questionShown;
 });
 
+// Whether the browser has painted the page yet (or given up waiting for it,
+// in a tab opened in the background). Until it has, the first WebGL context
+// that the page asks for holds the page's thread.
+EM_JS(int, pagePainted, (), {
+    return Module.painted || performance.getEntriesByType('paint').length > 0 ? 1 : 0;
+});
+
 EM_JS(void, pageShowEnded, (int status), {
     if (Module.onShowEnded) Module.onShowEnded(status);
 });
@@ -151,11 +158,14 @@ int main() {
     // The page has no second thread to decode and rescale the pictures beside
     // the loading screen, but it has the time the question waits: until the
     // answer comes, the pictures are prepared one at a time, the page getting
-    // its turn after each, from when the question is on the screen. Whatever
-    // is left waits for the loading screen.
+    // its turn after each, from when the question is on the screen. Before the
+    // browser's first paint no drawing surface is to be had (asked for, it
+    // would hold the page's thread until then), so an answer that comes
+    // earlier leaves the preparing going on until the paint. Whatever is left
+    // waits for the loading screen.
     ShowPictures pictures;
     pageQuestionShown();
-    while (!pageHasAnswer() && pictures.prepareNext()) pageYield();
+    while ((!pageHasAnswer() || !pagePainted()) && pictures.prepareNext()) pageYield();
     const FullscreenAnswer answer =
         askFullscreen("Mijotine!", "Run in fullscreen mode? (Cancel means no run)");
     if (answer != FullscreenAnswer::Cancel) {
