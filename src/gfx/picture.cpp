@@ -72,7 +72,9 @@ PreparedPicture prepareByStb(const char* path) {
     int w = 0, h = 0, channels = 0;
     unsigned char* pixels = stbi_load(path, &w, &h, &channels, 4);
     if (!pixels) {
-        picture.error = std::string("  Failed to load '") + path + "', he said: '" + stbi_failure_reason() + "'\n";
+        const char* why = stbi_failure_reason();
+        picture.error =
+            std::string("  Failed to load '") + path + "', he said: '" + (why ? why : "unreadable") + "'\n";
         return picture;
     }
     preparePixels(picture, pixels, w, h, 4);
