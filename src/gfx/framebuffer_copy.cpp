@@ -6,6 +6,8 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/gl_functions.h"
+
 namespace {
 
 struct KeptCopy {
@@ -71,12 +73,11 @@ bool copyBoundPicture() {
     static PFNGLBLITFRAMEBUFFEREXTPROC blitFramebuffer;
     if (!looked) {
         looked = true;
-        genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenFramebuffersEXT"));
-        bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindFramebufferEXT"));
-        framebufferTexture =
-            reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DEXTPROC>(SDL_GL_GetProcAddress("glFramebufferTexture2DEXT"));
-        blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBlitFramebufferEXT"));
-        if (genFramebuffers && bindFramebuffer && framebufferTexture && blitFramebuffer) genFramebuffers(1, &source);
+        if (loadGlFunction(genFramebuffers, "glGenFramebuffersEXT") &&
+            loadGlFunction(bindFramebuffer, "glBindFramebufferEXT") &&
+            loadGlFunction(framebufferTexture, "glFramebufferTexture2DEXT") &&
+            loadGlFunction(blitFramebuffer, "glBlitFramebufferEXT"))
+            genFramebuffers(1, &source);
     }
     if (!source) return false;
     GLint reading = 0;

@@ -3,6 +3,8 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
 
+#include "gfx/gl_functions.h"
+
 namespace {
 PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers;
 PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer;
@@ -13,21 +15,18 @@ PFNGLDELETERENDERBUFFERSEXTPROC deleteRenderbuffers;
 PFNGLRENDERBUFFERSTORAGEEXTPROC renderbufferStorage;
 PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
 PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
-
-template <class F>
-bool load(F& f, const char* name) {
-    f = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-    return f != nullptr;
-}
 }  // namespace
 
 bool Framebuffer::create(int width, int height, std::string& error) {
-    if (!load(genFramebuffers, "glGenFramebuffersEXT") || !load(bindFramebuffer, "glBindFramebufferEXT") ||
-        !load(deleteFramebuffers, "glDeleteFramebuffersEXT") || !load(genRenderbuffers, "glGenRenderbuffersEXT") ||
-        !load(bindRenderbuffer, "glBindRenderbufferEXT") || !load(deleteRenderbuffers, "glDeleteRenderbuffersEXT") ||
-        !load(renderbufferStorage, "glRenderbufferStorageEXT") ||
-        !load(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") ||
-        !load(checkFramebufferStatus, "glCheckFramebufferStatusEXT")) {
+    if (!loadGlFunction(genFramebuffers, "glGenFramebuffersEXT") ||
+        !loadGlFunction(bindFramebuffer, "glBindFramebufferEXT") ||
+        !loadGlFunction(deleteFramebuffers, "glDeleteFramebuffersEXT") ||
+        !loadGlFunction(genRenderbuffers, "glGenRenderbuffersEXT") ||
+        !loadGlFunction(bindRenderbuffer, "glBindRenderbufferEXT") ||
+        !loadGlFunction(deleteRenderbuffers, "glDeleteRenderbuffersEXT") ||
+        !loadGlFunction(renderbufferStorage, "glRenderbufferStorageEXT") ||
+        !loadGlFunction(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") ||
+        !loadGlFunction(checkFramebufferStatus, "glCheckFramebufferStatusEXT")) {
         error = "this OpenGL has no framebuffer objects";
         return false;
     }
