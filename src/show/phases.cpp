@@ -42,7 +42,12 @@ CardChoice introCard(float clock) {
     if (0 < clock && clock < 6) return {kSlotFirstCard, sineWindow(clock, 0, 6, 2.0f) * ramp(clock, 0, 2.25f)};
     if (6 < clock && clock < 12.25f) return {kSlotFirstCard + 1, sineWindow(clock, 6, 12.25f, 4.0f)};
     if (12.25f < clock) return {kSlotFirstCard + 2, sineWindow(clock, 12.25f, 20.5f, 4.0f)};
-    return {kSlotFirstCard, 1.0f};
+    // The first frame (a clock of 0) and the two instants between cards:
+    // every fade is at black there, so the frame is black too, never a card
+    // at full brightness for one frame.
+    if (clock == 6) return {kSlotFirstCard + 1, 0.0f};
+    if (clock == 12.25f) return {kSlotFirstCard + 2, 0.0f};
+    return {kSlotFirstCard, 0.0f};
 }
 
 CardChoice outroCard(float clock, int previousCard) {

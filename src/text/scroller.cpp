@@ -100,11 +100,14 @@ int scrollLineY(int i, float position) {
 }
 
 float advanceScrollPosition(float position, Uint32 deltaMs, float speed) {
-    const double next = static_cast<double>(position) + static_cast<double>(deltaMs) * static_cast<double>(speed);
-    // The text is out of sight long before either bound; within them a float
-    // still moves with every step and every conversion to int holds.
-    if (!(next > -kScrollPositionLimit)) return -kScrollPositionLimit;
-    if (next > kScrollPositionLimit) return kScrollPositionLimit;
+    double next = static_cast<double>(position) + static_cast<double>(deltaMs) * static_cast<double>(speed);
+    // The text is out of sight long before either bound; within them the
+    // sprite ring's loop still steps and every conversion to int holds.
+    // Past a bound the position goes back by whole turns of the ring, so it
+    // turns and pulses on as if nothing happened, and the text stays away.
+    if (!std::isfinite(next)) return next > 0 ? kScrollPositionLimit : -kScrollPositionLimit;
+    if (next > kScrollPositionLimit) next -= kScrollPositionWrap * std::ceil((next - kScrollPositionLimit) / kScrollPositionWrap);
+    if (next < -kScrollPositionLimit) next += kScrollPositionWrap * std::ceil((-kScrollPositionLimit - next) / kScrollPositionWrap);
     return static_cast<float>(next);
 }
 

@@ -20,9 +20,13 @@ LineWindow scrollLineWindow(float position);
 // The y of line i's top at the given scroll position, as drawn.
 int scrollLineY(int i, float position);
 
-// The scroll position is held within ±kScrollPositionLimit: the text is seen
-// only between about -15000 and 430500.
-constexpr float kScrollPositionLimit = 1.0e7f;
+// The scroll position stays within ±kScrollPositionLimit: the text is seen
+// only between about -15000 and 430500. An hour of a held arrow reaches about
+// 3.2e10; beyond the bound the position steps back by whole turns of the
+// sprite ring (kScrollPositionWrap), so the sprites never stop.
+constexpr float kScrollPositionLimit = 1.0e11f;
+// 1,591,549 turns of the ring, each 2 pi / 0.0002 units: about 5.0e10.
+constexpr double kScrollPositionWrap = 1591549 * 31415.926535897932;
 
 // The scroll position after a frame of deltaMs at the given speed.
 float advanceScrollPosition(float position, Uint32 deltaMs, float speed);

@@ -77,8 +77,9 @@ TEST(IntroCards, BrightnessAtListedClocks) {
         float tolerance;
     } cases[] = {{1.0f, 0, 0.444f, 0.001f},  {3.0f, 0, 1.0f, 0},      {5.5f, 0, 0.518f, 0.001f},
                  {9.125f, 1, 1.0f, 0},       {12.0f, 1, 0.501f, 0.001f}, {16.375f, 2, 1.0f, 0},
-                 {20.4f, 2, 0.152f, 0.001f}, {6.0f, 0, 1.0f, 0},       {12.25f, 0, 1.0f, 0},
-                 {0.0f, 0, 1.0f, 0},         {6.2f, 1, 0.0f, 0.5f}};
+                 {20.4f, 2, 0.152f, 0.001f}, {6.2f, 1, 0.0f, 0.5f},
+                 // the first frame and the instants between cards are black
+                 {0.0f, 0, 0.0f, 0}, {6.0f, 1, 0.0f, 0}, {12.25f, 2, 0.0f, 0}};
     for (const Case& c : cases) {
         const CardChoice got = introCard(c.clock);
         EXPECT_EQ(got.card, c.card) << c.clock;
@@ -100,6 +101,14 @@ TEST_F(PhaseTest, IntroRunsItsScheduleAndEndsAtTwentyPointFiveSeconds) {
     EXPECT_GE(intro.clock, 20.5f);
     EXPECT_EQ(io.swaps, frames);
     EXPECT_FALSE(flags.quitRequested);
+}
+
+TEST_F(PhaseTest, TheIntrosFirstFrameIsBlack) {
+    IntroPhase intro(flags);
+    intro.setUp();
+    intro.frame();
+    EXPECT_EQ(intro.clock, 0.0f);
+    EXPECT_EQ(intro.shown.brightness, 0.0f);
 }
 
 TEST_F(PhaseTest, EscapeInTheIntroCompletesTheFrameAndTheSlideshowFollows) {

@@ -92,18 +92,37 @@ TEST(ScrollerMotion, FrameTimeTimesSpeedMovesTheText) {
     EXPECT_EQ(spriteHalfSize(still), spriteHalfSize(start));
 }
 
-TEST(ScrollerMotion, ExtremePositionsAreHeldWhereEveryStepStillMoves) {
-    // Hours of a held arrow: the position stops at the bound instead of
-    // running to where float steps vanish and int conversions overflow.
-    EXPECT_EQ(advanceScrollPosition(3e12f, 20, 1e9f), kScrollPositionLimit);
-    EXPECT_EQ(advanceScrollPosition(-2e11f, 20, -1e9f), -kScrollPositionLimit);
-    EXPECT_EQ(advanceScrollPosition(kScrollPositionLimit, 20, -1.0f), kScrollPositionLimit - 20);
-    // At the bounds a slow step still moves the text and the sprite ring.
-    const float edge = kScrollPositionLimit - 1;
-    EXPECT_LT(edge, kScrollPositionLimit);
+TEST(ScrollerMotion, AnHourOfHeldRightKeepsTheSpritesMovingAndTheTextAway) {
+    // The phase's arithmetic for 20 ms frames with the right arrow held.
+    float position = -12000, speed = 0.6f;
+    for (int frame = 0; frame < 3600 * 50; ++frame) {
+        speed += 20 * 0.005f;
+        position = advanceScrollPosition(position, 20, speed);
+    }
+    EXPECT_GT(position, 1.0e10f);
+    const float next = advanceScrollPosition(position, 20, speed);
+    EXPECT_NE(spriteBaseAngle(next), spriteBaseAngle(position));
+    EXPECT_NE(spriteHalfSize(next), spriteHalfSize(position));
+    EXPECT_GE(scrollLineWindow(next).first, kScrollLineCount);  // the text is long gone
+}
+
+TEST(ScrollerMotion, ExtremePositionsStayWhereEveryStepStillMoves) {
+    // Far beyond an hour: the position stays within the bound, where the
+    // ring's loop still steps and the line index holds, and keeps moving.
+    for (float start : {3e12f, kScrollPositionLimit}) {
+        const float p = advanceScrollPosition(start, 20, 1e6f);
+        EXPECT_LE(p, kScrollPositionLimit);
+        EXPECT_GT(p, 0.0f);
+        EXPECT_NE(spriteBaseAngle(p), spriteBaseAngle(advanceScrollPosition(p, 20, 1e6f)));
+        EXPECT_GE(scrollLineWindow(p).first, kScrollLineCount);
+    }
+    const float low = advanceScrollPosition(-2e11f, 20, -1e9f);
+    EXPECT_GE(low, -kScrollPositionLimit);
+    EXPECT_LT(low, 0.0f);
+    EXPECT_EQ(scrollLineWindow(low).first, 0);
+    EXPECT_GT(scrollLineY(10, low), 600);  // below the window, no overflow
     const float base = spriteBaseAngle(kScrollPositionLimit);
     EXPECT_GT(static_cast<float>(base + 1.75), base);
-    EXPECT_GE(scrollLineWindow(kScrollPositionLimit).first, kScrollLineCount);
     EXPECT_EQ(scrollLineWindow(-kScrollPositionLimit).first, 0);
 }
 
@@ -221,11 +240,13 @@ TEST_F(ScrollerGl, AFrameAtAnExtremePositionEnds) {
     scrollPosition = 3e12f;
     scrollSpeed = 1e9f;
     drawFrame();
-    EXPECT_EQ(scrollPosition, kScrollPositionLimit);
+    EXPECT_GT(scrollPosition, 0.0f);
+    EXPECT_LE(scrollPosition, kScrollPositionLimit);
     scrollPosition = -3e12f;
     scrollSpeed = -1e9f;
     drawFrame();
-    EXPECT_EQ(scrollPosition, -kScrollPositionLimit);
+    EXPECT_LT(scrollPosition, 0.0f);
+    EXPECT_GE(scrollPosition, -kScrollPositionLimit);
 }
 
 TEST_F(ScrollerGl, SpritesGlowInTheUpperRightAndStateIsRestored) {
