@@ -153,6 +153,11 @@ bool Encoder::knownFormat(const std::string& name, std::string* description) {
     return f != nullptr;
 }
 
+bool Encoder::takesPreset(const std::string& name) {
+    const Format* f = formatFor(name);
+    return f && std::strcmp(f->video, "libx264") == 0;
+}
+
 bool Encoder::hasSound() const { return s_ && s_->audio; }
 
 namespace {

@@ -23,6 +23,8 @@ public:
 
     // Whether a name's extension is one the recorder writes.
     static bool knownFormat(const std::string& name, std::string* description = nullptr);
+    // Whether the format's video encoder takes --preset (x264's speed presets).
+    static bool takesPreset(const std::string& name);
     // Opens `path` for writing, in the format that `name` calls for (the
     // recording goes to a temporary path first). False with a reason if not.
     bool open(const std::string& path, const std::string& name, const EncoderSettings& settings, std::string& error);

@@ -12,7 +12,7 @@ double ease(double t) { return t * t * (3 - 2 * t); }
 }  // namespace
 
 RecordIo::RecordIo(const Tour& tour, unsigned closeAfterMs)
-    : tour_(tour), closeAt_(tour.hasQuit() ? ~0u : tour.endMs() + closeAfterMs) {}
+    : tour_(tour), closeAt_(tour.endMs() + closeAfterMs) {}
 
 void RecordIo::advance() {
     if (advancedAt_ == ticks_) return;
@@ -68,7 +68,8 @@ void RecordIo::advance() {
         }
     }
     if (!closeSent_ && ticks_ >= closeAt_) {
-        // The tour is over and the show still waits for its viewer.
+        // The tour is over and the show still waits for its viewer (or the
+        // tour's own quit came where the show does not listen: loading).
         closeSent_ = true;
         queue_.push_back(makeQuitEvent());
     }

@@ -38,6 +38,14 @@ public:
         }
     }
 
+    // The tour's still actions not taken yet.
+    std::vector<const TourAction*> stillsLeft() const {
+        std::vector<const TourAction*> left;
+        for (size_t i = nextStill_; i < tour_.actions.size(); ++i)
+            if (tour_.actions[i].kind == TourAction::Still) left.push_back(&tour_.actions[i]);
+        return left;
+    }
+
 private:
     void advance();
     const Tour& tour_;

@@ -77,7 +77,8 @@ int Recording::run() {
     openEncoder();
     setUpShow();
     if (const int status = play()) return status;
-    return finish();
+    const int status = finish();
+    return status == 0 && !stillsAllTaken() ? 1 : status;
 }
 
 // The tour, or 2 when it is bad.
@@ -102,6 +103,7 @@ int Recording::readTour() {
         std::fprintf(stderr, "%s: %s:%s\n", kRecorderName, tourName_.c_str(), error.c_str());
         return 2;
     }
+    warnUnusedPreset();
     if (o_.stillsDir.empty())
         for (const TourAction& a : tour_.actions)
             if (a.kind == TourAction::Still) {
@@ -216,6 +218,7 @@ int Recording::play() {
         show_.load(o_.width, o_.height);
         show_.playPhases();
         finishedShow = true;
+        showEnded_ = true;
     } catch (const Stop& stop) {
         if (stop.failed) {
             if (!o_.quiet) std::fputc('\n', stderr);
@@ -334,4 +337,28 @@ void Recording::summarise() const {
                  "time: drawing %.1f s, read-back %.1f s, sound %.1f s, waiting for the encoder %.1f s; "
                  "beside it: colour conversion %.1f s, encoding %.1f s\n",
                  drawing_, readBack_, soundSeconds_, encodeWait_, encoder_.convertSeconds, encoder_.encodeSeconds);
+}
+
+// Stills the tour asks for after the show ended or the recording stopped,
+// each named with the reason; false when there were any.
+bool Recording::stillsAllTaken() const {
+    if (o_.stillsDir.empty() || !io_) return true;
+    const std::vector<const TourAction*> left = io_->stillsLeft();
+    char why[96];
+    if (showEnded_)
+        std::snprintf(why, sizeof why, "the show ended at %.2f s", io_->getTicks() / 1000.0);
+    else
+        std::snprintf(why, sizeof why, "the recording stopped at %.2f s (--to)", endFrame_ / double(kFramesPerSecond));
+    for (const TourAction* a : left)
+        std::fprintf(stderr, "%s: %s:%d: still %s at %.2f s was not taken: %s\n", kRecorderName, tourName_.c_str(),
+                     a->line, a->name.c_str(), a->timeMs / 1000.0, why);
+    return left.empty();
+}
+
+// --preset is x264's: said once where the video has no such encoder.
+void Recording::warnUnusedPreset() const {
+    if (o_.preset.empty() || Encoder::takesPreset(o_.output)) return;
+    std::fprintf(stderr, "%s: --preset is left out: %s\n", kRecorderName,
+                 o_.output.empty() ? "no video is made, only stills"
+                                   : (o_.formatName + " has no speed presets (only H.264 has: .mp4, .m4v, .mov, .mkv)").c_str());
 }

@@ -60,6 +60,8 @@ private:
     void addToVideo(long index);
     int finish();
     void summarise() const;
+    bool stillsAllTaken() const;
+    void warnUnusedPreset() const;
 
     RecordOptions o_;
     ShowSteps show_;
@@ -80,6 +82,7 @@ private:
     // the show's end), the one drawing stops before, how many are expected.
     long firstFrame_ = 0, endFrame_ = -1, stopFrame_ = -1, expected_ = 0;
     long written_ = 0;
+    bool showEnded_ = false;  // rather than stopped at --to or the last still
     const std::vector<uint8_t>* picture_ = nullptr;  // the frame on screen
 
     // Where the time went, in seconds.

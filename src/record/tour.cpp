@@ -37,11 +37,18 @@ bool parseKey(std::string word, SDLKey& key) {
     return false;
 }
 
+// A plain decimal: digits with an optional fraction (12, 12.5, .5), nothing
+// else: no sign, exponent, hexadecimal or spaces that strtod would take.
 bool parseNumber(const std::string& word, double& value) {
-    if (word.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(word.c_str(), &end);
-    return end && *end == '\0' && std::isfinite(value);
+    size_t digits = 0, points = 0;
+    for (char c : word) {
+        if (c >= '0' && c <= '9') ++digits;
+        else if (c == '.') ++points;
+        else return false;
+    }
+    if (digits == 0 || points > 1 || word.size() > 32) return false;
+    value = std::strtod(word.c_str(), nullptr);
+    return std::isfinite(value);
 }
 
 bool parseInt(const std::string& word, int& value) {
@@ -63,7 +70,7 @@ bool parseTime(const std::string& word, unsigned previous, unsigned& ms) {
     const size_t colon = w.find(':');
     if (colon != std::string::npos) {
         double minutes, rest;
-        if (relative || !parseNumber(w.substr(0, colon), minutes) || minutes != std::floor(minutes) ||
+        if (relative || w.find('.') < colon || !parseNumber(w.substr(0, colon), minutes) ||
             !parseNumber(w.substr(colon + 1), rest) || rest >= 60)
             return false;
         seconds = minutes * 60 + rest;
@@ -134,7 +141,7 @@ std::string readPointer(const Words& w, TourAction a, std::vector<TourAction>& o
     if (glide) {
         double s;
         if (!parseNumber(w[4], s) || s <= 0 || s > 3600)
-            return "expected the glide's length in seconds (more than 0), found " + quoted(w[4]);
+            return "expected the glide's length in seconds (more than 0, at most 3600), found " + quoted(w[4]);
         a.durationMs = static_cast<unsigned>(std::lround(s * 1000));
     }
     out.push_back(a);
@@ -161,6 +168,9 @@ std::string readClick(const Words& w, TourAction a, std::vector<TourAction>& out
 std::string readStill(const Words& w, TourAction a, std::vector<TourAction>& out) {
     const std::string why = argumentCount(w, 1, "still NAME");
     if (!why.empty()) return why;
+    if (w[2].size() > kStillNameMax)
+        return "expected a still's name of at most " + std::to_string(kStillNameMax) + " characters, found one of " +
+               std::to_string(w[2].size());
     for (char c : w[2])
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
             return "expected a still's name of letters, digits, '-' and '_', found " + quoted(w[2]);
@@ -213,7 +223,9 @@ std::string readLine(const std::string& line, int lineNo, unsigned& previous, st
 
 bool parseTour(const std::string& text, Tour& tour, std::string& error) {
     tour.actions.clear();
-    std::istringstream in(text);
+    // The byte order mark some editors put at the start of a UTF-8 file.
+    const char kBom[] = "\xEF\xBB\xBF";
+    std::istringstream in(text.compare(0, 3, kBom) == 0 ? text.substr(3) : text);
     std::string line;
     unsigned previous = 0;
     for (int lineNo = 1; std::getline(in, line); ++lineNo) {

@@ -6,14 +6,15 @@
 //   TIME ACTION [ARGUMENTS]
 //
 // TIME is seconds since the first frame (12.5), minutes and seconds (1:02.5)
-// or seconds after the line before (+1.5). Actions:
+// or seconds after the line before (+1.5), in plain decimals. Actions:
 //   press KEY          key down, and up again one frame later
 //   keydown KEY        key down (held until its keyup)
 //   keyup KEY          key up
 //   move X Y           the pointer jumps to (X, Y)
 //   glide X Y SECONDS  the pointer travels smoothly to (X, Y) over SECONDS
 //   click [BUTTON]     button down at the pointer, up one frame later
-//   still NAME         the frame on screen is also saved as NAME.png
+//   still NAME         the frame on screen is also saved as NAME.png (NAME:
+//                      letters, digits, '-' and '_', at most 128 of them)
 //   quit               the window is asked to close
 // KEY is left, right, escape, space, return or an SDL name (SDLK_LEFT);
 // BUTTON is left (the default), middle or right. X and Y are pixels of the
@@ -35,6 +36,9 @@ struct TourAction {
     std::string name;         // Still
     int line = 0;             // where it came from
 };
+
+// The longest still name: NAME.png must fit a file name on any file system.
+constexpr size_t kStillNameMax = 128;
 
 struct Tour {
     std::vector<TourAction> actions;  // in time order

@@ -423,6 +423,23 @@ TEST(Recorder, UsageStillsAndOutputsAreCheckedBeforeAnythingIsDrawn) {
     EXPECT_EQ(run.output.find("stills are left out", said + 40), std::string::npos) << run.output;
     EXPECT_TRUE(exists(dir + "/out.mp4"));
 
+    // Stills the show never reaches are named with the reason, and the run fails.
+    writeFile("late.tour", "0.1 still early\n1 press escape\n2 press escape\n3 press escape\n"
+                           "83 still late1\n87 still late2\n");
+    run = record("-q --tour late.tour --stills " + dir);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(exists(dir + "/early.png"));
+    EXPECT_NE(run.output.find("late.tour:5: still late1 at 83.00 s was not taken: the show ended at "),
+              std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("late.tour:6: still late2 at 87.00 s"), std::string::npos) << run.output;
+    // --preset where the encoder has none: said once, and the video is made.
+    writeFile("short.tour", "0.2 quit\n");
+    run = record("--preset slow --to 0.3 --tour short.tour " + dir + "/out.webm");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("--preset is left out: VP9 and Opus in WebM has no speed presets"), std::string::npos)
+        << run.output;
+    EXPECT_TRUE(exists(dir + "/out.webm"));
+
     // Someone else's file in a sticky folder cannot be renamed over: found
     // before the recording, not after it. Needs root to set it up.
     const std::string sticky = "/tmp/mijotine-record-sticky." + std::to_string(getpid());
@@ -499,10 +516,14 @@ TEST(Tour, ReadsEveryFormAndNamesTheBadLine) {
     EXPECT_EQ(tour.actions[5].kind, TourAction::ButtonUp);  // a frame after the press, after the still
     EXPECT_EQ(tour.actions[5].timeMs, 71020u);
     EXPECT_TRUE(tour.hasQuit());
+    // A UTF-8 byte order mark, as some editors save it, is no part of the first line.
+    ASSERT_TRUE(parseTour("\xEF\xBB\xBF" "1.5 still a\n", tour, error)) << error;
+    EXPECT_EQ(tour.actions[0].timeMs, 1500u);
     // The built-in tour reads, and lasts past the Slideshow and the Scroller.
     ASSERT_TRUE(parseTour(defaultTourText(), tour, error)) << error;
     EXPECT_GT(tour.endMs(), 100000u);
 
+    const std::string longStill = "1 still " + std::string(129, 'a') + "\n";
     const struct {
         const char* text;
         const char* expected;
@@ -513,6 +534,13 @@ TEST(Tour, ReadsEveryFormAndNamesTheBadLine) {
         {"5 quit\n4 quit\n", "2: time 4 s comes before the line above's 5 s"},
         {"soon quit\n", "1: expected a time"},
         {"1 glide 1 1 0\n", "1: expected the glide's length"},
+        // only the documented forms of a time and a length
+        {"1:-5 quit\n", "1: expected a time"},
+        {"0x10 quit\n", "1: expected a time"},
+        {" 1e2 quit\n", "1: expected a time"},
+        {"1.5:05 quit\n", "1: expected a time"},
+        {"1 glide 1 1 1e30\n", "1: expected the glide's length in seconds (more than 0, at most 3600), found '1e30'"},
+        {longStill.c_str(), "1: expected a still's name of at most 128 characters"},
     };
     for (const auto& b : bad) {
         EXPECT_FALSE(parseTour(b.text, tour, error)) << b.text;
