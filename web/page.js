@@ -3,10 +3,10 @@
 // the sound and full screen that the viewer's answer allows, the show's own
 // typeface for its text, and the show's files. The page fetches those itself,
 // all at once and from its first moment, says how far they have come, checks
-// them against the sizes the build wrote into the page, and says in plain
-// words what failed and what to do when one cannot be had. While the question
-// waits for its answer the browser decodes the pictures and the song with
-// its own decoders, beside the program's start.
+// them against the sizes and digests the build wrote into the page, and says
+// in plain words what failed and what to do when one cannot be had whole and
+// unharmed. While the question waits for its answer the browser decodes the
+// pictures and the song with its own decoders, beside the program's start.
 // A block of its own: the page's names stay out of the window's.
 {
   const canvas = document.getElementById('canvas');
@@ -21,7 +21,7 @@
   const ANSWERS = { yes: 0, no: 1, cancel: 2 };
   const mark = (what) => performance.mark('mijotine:' + what);
 
-  // The build's list of the show's files with their sizes.
+  // The build's list of the show's files with their sizes and digests.
   let built = {}, buildName = '';
   try {
     const facts = JSON.parse(document.getElementById('build').textContent);
@@ -61,7 +61,7 @@
   // ------------------------------------------------------------ what failed
 
   const RELOAD = 'Reload the page to try again. If it keeps failing, the copy of the show on this site ' +
-    'is incomplete: please tell whoever runs the site.';
+    'is incomplete or damaged: please tell whoever runs the site.';
 
   // Replaces the question (or the show) with a plain account of what failed.
   function fail(text, advice) {
@@ -120,12 +120,33 @@
   }
 
   // A file's bytes, counted into the progress as they come; a FileProblem
-  // with the words for the viewer when the file cannot be had whole.
+  // with the words for the viewer when the file cannot be had whole and as
+  // the build made it.
   async function download(file) {
     const label = `The show's ${file.what} (${file.name})`;
+    let { bytes, response } = await fetchWhole(file, label, {});
+    let digest = await digestOf(bytes);
+    const hash = (built[file.name] || {}).hash;
+    if (digest && hash && digest !== hash && (await forget(file.name))) {
+      // What was kept for a visit without a network is damaged: the site's
+      // own copy, once more.
+      received -= bytes.length;
+      ({ bytes, response } = await fetchWhole(file, label, { cache: 'reload' }));
+      digest = await digestOf(bytes);
+    }
+    if (digest && hash && digest !== hash) {
+      throw new FileProblem(`${label} arrived damaged: its contents are not the ones this page was built with.`,
+        RELOAD);
+    }
+    mark(file.name);
+    if (!response.headers.get('X-Kept')) keep(file.name, bytes, file.type);
+    return bytes;
+  }
+
+  async function fetchWhole(file, label, options) {
     let response;
     try {
-      response = await fetch(located(file.name));
+      response = await fetch(located(file.name), options);
     } catch (e) {
       throw new FileProblem(`${label} could not be fetched: the connection failed.`,
         'Check the network connection, then reload the page.');
@@ -162,9 +183,32 @@
       bytes.set(part, at);
       at += part.length;
     }
-    mark(file.name);
-    if (!response.headers.get('X-Kept')) keep(file.name, bytes, file.type);
-    return bytes;
+    return { bytes, response };
+  }
+
+  // The first 16 hex digits of the bytes' SHA-256, as the build writes them,
+  // by the browser's own digest, which works off the page's thread; null
+  // where the browser offers none to this page (one served over plain HTTP
+  // from another machine), which then has only the sizes to go by.
+  function digestOf(bytes) {
+    if (!window.crypto || !crypto.subtle) return Promise.resolve(null);
+    return crypto.subtle.digest('SHA-256', bytes).then((d) =>
+      [...new Uint8Array(d, 0, 8)].map((b) => b.toString(16).padStart(2, '0')).join(''), () => null);
+  }
+
+  // Drops a file from what the service worker keeps; whether it was there.
+  async function forget(name) {
+    if (!window.caches || !window.isSecureContext) return false;
+    const url = new URL(located(name), location.href).href;
+    let dropped = false;
+    try {
+      for (const key of await caches.keys()) {
+        if (key.startsWith('mijotine-') && (await (await caches.open(key)).delete(url))) dropped = true;
+      }
+    } catch (e) {
+      return false;
+    }
+    return dropped;
   }
 
   // What WebGL lacks of the show's OpenGL 1.1 calls: GL_CLAMP becomes its

@@ -16,6 +16,12 @@ function filesOf(html) {
   return m ? JSON.parse(m[1]).files || {} : {};
 }
 
+// The first 16 hex digits of the bytes' SHA-256, as the build writes them.
+async function digestOf(bytes) {
+  const d = await crypto.subtle.digest('SHA-256', bytes);
+  return [...new Uint8Array(d, 0, 8)].map((b) => b.toString(16).padStart(2, '0')).join('');
+}
+
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
@@ -23,10 +29,20 @@ self.addEventListener('install', (event) => {
     if (!page.ok) throw new Error(`the page answered ${page.status}`);
     const files = filesOf(await page.clone().text());
     await cache.put(PAGE, page);
-    // The page has usually put its files here itself as they came.
+    // The page has usually put its files here itself as they came, once it
+    // had checked them. A file that is not the one its digest names is not
+    // kept: a visit without a network goes without it, and the next visit
+    // with one asks for it again.
     await Promise.all(Object.entries(files).map(async ([name, file]) => {
       const url = new URL(`${name}?v=${file.hash}`, PAGE).href;
-      if (!(await cache.match(url))) await cache.add(url);
+      if (await cache.match(url)) return;
+      const response = await fetch(url, { cache: 'no-cache' });
+      if (!response.ok) throw new Error(`${name} answered ${response.status}`);
+      if ((await digestOf(await response.clone().arrayBuffer())) !== file.hash) {
+        console.warn(`${name} is damaged on the site: it is not kept for a visit without a network.`);
+        return;
+      }
+      await cache.put(url, response);
     }));
     await self.skipWaiting();
   })());

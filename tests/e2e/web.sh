@@ -17,16 +17,25 @@ for f in index.html page.js page.css sw.js manifest.webmanifest icon-192.png ico
 done
 
 # The site: the page at its root, and beside it copies that each lack one of
-# its files or have it cut short, for the page's words about each failure.
+# its files, have it cut short or have one byte of it changed, for the page's
+# words about each failure.
 SITE=$S/site
 rm -rf "$SITE"
 mkdir -p "$SITE"
 for f in "$WEB_OUT"/*; do ln -s "$f" "$SITE/"; done
-for case in no-data cut-data no-wasm; do
+DAMAGED="mijotine.js mijotine.wasm mijotine.data song.ogg icon-192.png"
+for case in no-data cut-data no-wasm $(for f in $DAMAGED; do echo "damaged-$f"; done); do
     mkdir "$SITE/$case"
     for f in "$WEB_OUT"/*; do ln -s "$f" "$SITE/$case/"; done
 done
 rm "$SITE/no-data/mijotine.data" "$SITE/no-wasm/mijotine.wasm" "$SITE/cut-data/mijotine.data"
+# The same size, one byte in the middle different.
+for f in $DAMAGED; do
+    rm "$SITE/damaged-$f/$f"
+    python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 0xff
+open(sys.argv[2], "wb").write(b)' "$WEB_OUT/$f" "$SITE/damaged-$f/$f"
+    cmp -s "$WEB_OUT/$f" "$SITE/damaged-$f/$f" && fail "damaged-$f/$f is no different"
+done
 # A copy of its own that the test turns into the next build.
 cp -r "$WEB_OUT" "$SITE/update"
 export MIJOTINE_SITE=$SITE

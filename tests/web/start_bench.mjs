@@ -71,6 +71,7 @@ function instrument() {
   };
   timed(WebGLRenderingContext.prototype, 'texImage2D', 'upload', (a) => a.length === 9 && a[3] * a[4] >= 128 * 128);
   if (window.BaseAudioContext) timed(BaseAudioContext.prototype, 'decodeAudioData', 'music decoded');
+  if (window.SubtleCrypto) timed(SubtleCrypto.prototype, 'digest', 'digest');
 }
 
 const median = (xs) => {
@@ -144,6 +145,7 @@ for (let run = 0; run < runs; ++run) {
   const uploads = facts.log.filter((e) => e[0] === 'upload' && e[1] >= firstLoading - 1 && e[1] <= firstIntro);
   const uploadMs = uploads.reduce((a, e) => a + e[2], 0);
   const music = facts.log.find((e) => e[0] === 'music decoded');
+  const digests = facts.log.filter((e) => e[0] === 'digest');
   const bytes = Object.values(facts.resources).reduce((a, r) => a + r.bytes, 0);
   const row = {
     question: asked,
@@ -160,6 +162,8 @@ for (let run = 0; run < runs; ++run) {
     'yielding frames (ms)': yielded,
     'uploads (ms)': uploadMs,
     'music decode (ms)': music ? music[2] : NaN,
+    // Each file's digest, checked as it arrives (the longest of them).
+    'longest digest (ms)': digests.length ? Math.max(...digests.map((e) => e[2])) : NaN,
     'loading screen to Intro (ms)': firstIntro - firstLoading,
     'Intro to card (ms)': card - firstIntro,
     'answer to card (ms)': card - (facts.marks['mijotine:answered'] ?? NaN),

@@ -163,6 +163,29 @@ try {
   await expectProblem(browser, `${url}no-data/`, 'no data package', ['mijotine.data', '404', 'Reload']);
   await expectProblem(browser, `${url}cut-data/`, 'data package cut short', ['mijotine.data', 'incomplete', ...cut]);
   await expectProblem(browser, `${url}no-wasm/`, 'no wasm', ['mijotine.wasm', '404', 'Reload']);
+  // Each of the show's files with one byte changed, its size the same.
+  for (const name of ['mijotine.js', 'mijotine.wasm', 'mijotine.data']) {
+    await expectProblem(browser, `${url}damaged-${name}/`, `${name} damaged`, [name, 'arrived damaged', 'Reload']);
+  }
+  {
+    // A damaged song: the show plays without its music, and says so.
+    const silent = await browser.newPage();
+    const errors = [];
+    watchErrors(silent, errors);
+    await silent.goto(`${url}damaged-song.ogg/`, { waitUntil: 'load', timeout: 120000 });
+    await silent.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await silent.click('#answer-no');
+    const said = await silent.waitForFunction(() => {
+      const text = document.getElementById('status').textContent;
+      return Module.phase === 'intro' && text ? { text, tracks: Module.music ? Module.music.tracks.length : 0 } : null;
+    }, { timeout: 120000, polling: 100 }).then((h) => h.jsonValue()).catch(() => null);
+    if (!said || !said.text.includes('song.ogg') || !said.text.includes('arrived damaged') ||
+        !said.text.includes('without its music') || said.tracks !== 0)
+      fail(`with its song damaged the show does not say that it plays without it: ${JSON.stringify(said)}`);
+    if (errors.length) fail(`song damaged: ${errors.join('; ')}`);
+    note(`song.ogg damaged: ${JSON.stringify(said.text)}`);
+    await silent.close();
+  }
   {
     // A browser that cannot draw with WebGL at all.
     const plain = await launch(['--disable-webgl', '--disable-3d-apis'], { 'webgl.disabled': true });
@@ -650,6 +673,38 @@ try {
     });
     const kept = await until('the page\'s worker did not keep its files', 120, keptNow);
     note(`kept for offline in ${kept.cache}: ${kept.held.join(' ')}`);
+
+    // What was kept, damaged: each of the show's files in turn with one byte
+    // changed in the worker's cache. The page takes the site's copy instead,
+    // plays, and keeps that one in its place.
+    for (const name of ['mijotine.js', 'mijotine.wasm', 'mijotine.data', 'song.ogg']) {
+      const spoilt = await page.evaluate(async (name) => {
+        const cache = await caches.open((await caches.keys())[0]);
+        const key = (await cache.keys()).find((r) => new URL(r.url).pathname.endsWith(`/${name}`));
+        const held = await cache.match(key);
+        const bytes = new Uint8Array(await held.arrayBuffer());
+        bytes[bytes.length >> 1] ^= 0xff;
+        await cache.put(key, new Response(bytes, { headers: held.headers }));
+        return key.url;
+      }, name);
+      await page.reload({ waitUntil: 'domcontentloaded', timeout: 120000 });
+      await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+      await page.click('#answer-no');
+      const mended = await until(`a damaged ${name} in the worker's cache was not replaced`, 120, async (url) => {
+        const problem = document.getElementById('problem');
+        if (!problem.hidden) return { problem: problem.innerText };
+        const held = await (await caches.open((await caches.keys())[0])).match(url);
+        if (!held) return null;
+        const d = new Uint8Array(await crypto.subtle.digest('SHA-256', await held.arrayBuffer()), 0, 8);
+        if (!url.endsWith([...d].map((b) => b.toString(16).padStart(2, '0')).join(''))) return null;
+        return { status: document.getElementById('status').textContent,
+          marks: performance.getEntriesByType('mark').map((m) => m.name) };
+      }, spoilt);
+      if (mended.problem) fail(`with a damaged ${name} in the worker's cache the show did not play: ${mended.problem}`);
+      if (!mended.marks.includes('mijotine:music decoded') || mended.status)
+        fail(`with a damaged ${name} in the worker's cache the show plays as it should not: ${JSON.stringify(mended)}`);
+      note(`a damaged ${name} in the worker's cache: the site's copy played and was kept in its place`);
+    }
     // The network off for the page (through the DevTools protocol), and the
     // site's copy gone, so that nothing can come but what was kept.
     const dir = path.join(process.env.MIJOTINE_SITE, 'update');
@@ -697,6 +752,21 @@ try {
       }), { build: facts.build, hash });
     note(`a new build replaced the kept files: ${replaced.join(' ')}`);
     await context.close();
+
+    // A site whose icon has one byte changed: the worker keeps everything
+    // else, but not that.
+    const other = await browser.createBrowserContext();
+    page = await other.newPage();
+    await page.goto(`${url}damaged-icon-192.png/`, { waitUntil: 'load', timeout: 120000 });
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await page.click('#answer-no');
+    const installed = await until('the worker for a site with a damaged icon was not installed', 120, () =>
+      (navigator.serviceWorker.controller ? caches.keys().then(async (keys) =>
+        (await (await caches.open(keys[0])).keys()).map((r) => r.url.replace(/^.*\//, ''))) : null));
+    if (installed.length !== 9 || installed.some((u) => u.startsWith('icon-192.png')))
+      fail(`with a damaged icon on the site the worker kept ${installed.join(' ')}`);
+    note(`with a damaged icon on the site the worker kept the rest: ${installed.join(' ')}`);
+    await other.close();
   }
   note(`PASS (${shots} screenshots)`);
 } finally {
