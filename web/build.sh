@@ -34,9 +34,18 @@ cmake --build "$WEB_BUILD" -j2 -- --no-print-directory | sed -u '/Built target/d
 . "$WEB_BUILD/data_names.sh"
 sed -e "s|@FONT_FILE@|$FONT_FILE|g" -e "s|@SONG_FILE@|$SONG_FILE|g" web/page.js >"$OUT/page.js"
 ! grep -q '@[A-Z_]*@' "$OUT/page.js" || { echo "build.sh: a data file's name was left out of page.js" >&2; exit 1; }
-cp web/page.css web/sw.js web/manifest.webmanifest "$OUT/"
+cp web/page.css web/sw.js "$OUT/"
 # The installed page's icons: the desktop icon's art at the manifest's sizes.
 "$BUILD/mkpictures" --web-icons "$OUT" >/dev/null
+# The manifest names them under their digests, as the page names its files,
+# so that the service worker serves them too on a visit without a network.
+icons=()
+for f in icon-192.png icon-512.png; do
+    icons+=(-e "s|\"src\": \"$f\"|\"src\": \"$f?v=$(sha256sum "$OUT/$f" | cut -c1-16)\"|")
+done
+sed "${icons[@]}" web/manifest.webmanifest >"$OUT/manifest.webmanifest"
+[ "$(grep -c '"src": "icon-[0-9]*\.png?v=[0-9a-f]\{16\}"' "$OUT/manifest.webmanifest")" = 2 ] ||
+    { echo "build.sh: the manifest's icons were not named by their digests" >&2; exit 1; }
 # The page carries the size and a digest of each of the show's files: it
 # checks what arrives against them, asks for each under its digest (so that
 # its offline copy is kept by content), and the digests together name this

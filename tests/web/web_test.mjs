@@ -715,6 +715,10 @@ try {
     await offline(true);
     if (await page.evaluate(() => fetch('mijotine.data').then((r) => (r.ok ? 'online' : 'gone'), () => 'off')) === 'online')
       fail('the network did not go off');
+    // Nothing the page or its manifest names fails to come, its icons neither.
+    const offlineErrors = [];
+    watchErrors(page, offlineErrors);
+    page.on('requestfailed', (r) => offlineErrors.push(`request failed: ${r.url()}`));
     await page.reload({ waitUntil: 'domcontentloaded', timeout: 120000 });
     await installHook();
     await want('card', "s.phase === 'intro' && s.slot === 0 && s.level >= 0.5 ? s.level : null");
@@ -723,6 +727,12 @@ try {
     const card = await caught('card', 180, 'the first title card never showed without a network', 'true');
     const offlineCard = mae(card.file, reference('mij1.jpg', card.note.level), '800x600+0+0');
     if (offlineCard >= 0.03) fail(`offline, the first title card is not the picture (MAE ${offlineCard})`);
+    // The browser's own check of the page as an app to install, which asks
+    // for the manifest's icon.
+    const installable = await (await page.createCDPSession()).send('Page.getInstallabilityErrors');
+    const unfit = installable.installabilityErrors.filter((e) => e.errorId !== 'in-incognito');
+    if (unfit.length) fail(`offline, the page is not fit to install: ${JSON.stringify(unfit)}`);
+    if (offlineErrors.length) fail(`offline, the page reported:\n  ${offlineErrors.join('\n  ')}`);
     note(`offline second visit: the first title card shows (MAE ${offlineCard})`);
     await offline(false);
 
