@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <sys/resource.h>
@@ -279,38 +280,32 @@ ShowStats timeShow(BenchIo& io, int scrollerFrames) {
     auto none = [](int) {};
     auto first = [] { return 0; };
 
-    ShowFlags flags;
-    IntroPhase intro(flags);
-    intro.setUp();
-    timePhase(intro, 5000, none, first, piles);
-    stats.intro = summarise(piles[0]);
-
     // Every slide rests 1.5 s, then the next one wipes in (2.5 s); after the
-    // last one's rest the slideshow ends.
-    piles[0].clear();
-    SlideshowPhase slideshow(flags);
-    slideshow.setUp();
-    timePhase(
-        slideshow, 5000,
-        [&](int i) {
-            if (i % 200 == 75) io.keyDown(slideshow.slide == kSlotLastSlide ? SDLK_ESCAPE : SDLK_RIGHT);
-        },
-        [] { return slideTransition->remaining > 0 ? 1 : 0; }, piles);
-    stats.rest = summarise(piles[0]);
-    stats.wipe = summarise(piles[1]);
-
-    piles[0].clear();
-    ScrollerPhase scroller(flags);
-    scroller.setUp();
-    scrollPosition = 0;  // the first lines come up from the middle of the screen
-    timePhase(scroller, scrollerFrames, none, first, piles);
-    stats.scroller = summarise(piles[0]);
-
-    piles[0].clear();
-    OutroPhase outro;
-    outro.setUp();
-    timePhase(outro, 5000, none, first, piles);
-    stats.outro = summarise(piles[0]);
+    // last one's rest the slideshow ends. The Scroller's first lines come up
+    // from the middle of the screen.
+    playPhasesWith([&](auto& phase) {
+        using Phase = std::decay_t<decltype(phase)>;
+        phase.setUp();
+        piles[0].clear();
+        piles[1].clear();
+        if constexpr (std::is_same_v<Phase, SlideshowPhase>) {
+            timePhase(
+                phase, 5000,
+                [&](int i) {
+                    if (i % 200 == 75) io.keyDown(phase.slide == kSlotLastSlide ? SDLK_ESCAPE : SDLK_RIGHT);
+                },
+                [] { return slideTransition->remaining > 0 ? 1 : 0; }, piles);
+            stats.rest = summarise(piles[0]);
+            stats.wipe = summarise(piles[1]);
+        } else if constexpr (std::is_same_v<Phase, ScrollerPhase>) {
+            scrollPosition = 0;
+            timePhase(phase, scrollerFrames, none, first, piles);
+            stats.scroller = summarise(piles[0]);
+        } else {
+            timePhase(phase, 5000, none, first, piles);
+            (std::is_same_v<Phase, IntroPhase> ? stats.intro : stats.outro) = summarise(piles[0]);
+        }
+    });
     return stats;
 }
 

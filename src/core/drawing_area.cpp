@@ -7,8 +7,12 @@
 
 namespace {
 
+// The drawable: its size, where the 800 x 600 space lies on it, and how
+// frames are drawn there.
 DrawingArea area;
 int drawableWidth = 800, drawableHeight = 600;
+DrawingPath path;
+PictureCopies* pictureCopies = nullptr;
 
 // The drawable's column where x of the 800 x 600 space falls, and its row
 // (from the bottom) where y (from the top) falls; at 800 x 600 both are the
@@ -96,4 +100,24 @@ void clearBars() {
     clear(area.x, 0, area.width, area.y);                                 // below
     clear(area.x, top, area.width, drawableHeight - top);                 // above
     glPopAttrib();
+}
+
+void decideDrawingPath() {
+    GLint stencilBits = 0, framebuffer = 0, largest = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+#ifdef GL_FRAMEBUFFER_BINDING_EXT
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+#endif
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    path.stencil = stencilBits >= 8;
+    path.offscreen = framebuffer != 0;
+    path.largestTexture = largest;
+    path.copies = pictureCopies;
+}
+
+const DrawingPath& drawingPath() { return path; }
+
+void setPictureCopies(PictureCopies* copies) {
+    pictureCopies = copies;
+    path.copies = copies;
 }

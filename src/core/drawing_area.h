@@ -37,3 +37,49 @@ bool scissorToShowRect(int x0, int y0, int x1, int y1);
 // Blackens whatever of the drawable lies outside the area, for a frame that
 // draws only inside it; nothing when the area is the whole drawable.
 void clearBars();
+
+// Copies of baked full-screen pictures in the drawable's own layout, which a
+// frame copies in rather than drawing the picture's quad. Only the recorder
+// keeps them (record/picture_copies.h): drawing into its framebuffer object
+// that is a plain memory copy, where a window's buffer would cost as much as
+// the quad.
+class PictureCopies {
+public:
+    virtual ~PictureCopies() = default;
+    // Takes copy (a texture of the picture's pixels in the buffer's layout,
+    // drawn for the viewport place) as the copy of the baked texture; false
+    // when it does not, and the caller keeps it.
+    virtual bool keep(unsigned int baked, unsigned int copy, const int place[4]) = 0;
+    // Copies the picture into the frame where it has a copy; false, with
+    // nothing done, otherwise. Called where the picture is drawn whole, with
+    // nothing switched on that a quad would heed and a copy would not (the
+    // scissor, the stencil test, a colour mask).
+    virtual bool draw(unsigned int picture) = 0;
+    // The baked texture is about to be deleted: so is its copy.
+    virtual void drop(unsigned int baked) = 0;
+};
+
+// How frames are drawn on this drawable, decided once when the show's GL
+// state is set up (in the window, or in the recorder's framebuffer object),
+// from what the GL offers there. The drawing code reads it rather than
+// asking the GL every frame.
+struct DrawingPath {
+    // Eight stencil bits: the slide wipe marks its disc there and shades each
+    // picture once, where it shows; without them it draws the disc over the
+    // picture being left (the same pixels, for more work).
+    bool stencil = false;
+    // Frames go into a framebuffer object, whose RGBA8 buffer keeps its
+    // pixels RGBA; a window's keep them BGRA. A bake reads back in that layout.
+    bool offscreen = false;
+    // The largest side of a texture: a bake needs one of the drawable's size.
+    int largestTexture = 0;
+    // The recorder's picture copies; null elsewhere.
+    PictureCopies* copies = nullptr;
+};
+
+// Reads what the current GL context offers into the drawing path, with the
+// picture copies given by setPictureCopies (none until then).
+void decideDrawingPath();
+const DrawingPath& drawingPath();
+// The recorder's copies, for the drawing path decided next; null for none.
+void setPictureCopies(PictureCopies* copies);

@@ -6,7 +6,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_opengl.h>
 
-#include "gfx/framebuffer_copy.h"
+#include "core/drawing_area.h"
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 
@@ -14,19 +14,11 @@
 
 namespace {
 
-// Whether the frames are drawn into a framebuffer object (the recorder's)
-// rather than a window.
-bool drawingOffscreen() {
-    GLint framebuffer = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
-    return framebuffer != 0;
-}
-
 // The layout in which the buffer the frames are drawn into keeps its pixels,
 // so that reading it back, and copying a texture of that layout into it, is
 // a plain copy: BGRA for a window's buffers (the X visuals' order), RGBA for
 // a framebuffer object's RGBA8 renderbuffer (Mesa's order for it).
-GLenum bufferLayout() { return drawingOffscreen() ? GL_RGBA : GL_BGRA; }
+GLenum bufferLayout() { return drawingPath().offscreen ? GL_RGBA : GL_BGRA; }
 
 // Draws source over the viewport as a frame draws an opaque full-screen
 // picture (the frame's projection, no blending, white), into the buffer the
@@ -111,9 +103,8 @@ bool FullscreenBake::start(unsigned int picture) {
     deleteTexture(upright_);
     row_ = 0;
     if (!picture) return false;
-    GLint largest = 0;
+    const int largest = drawingPath().largestTexture;
     glGetIntegerv(GL_VIEWPORT, viewport_);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     const int w = viewport_[2], h = viewport_[3];
     if (w <= 0 || h <= 0 || w > largest || h > largest) return false;
     drawn_ = viewportTexture(viewport_);
@@ -148,13 +139,8 @@ bool FullscreenBake::draw(unsigned int picture) {
 }
 
 unsigned int FullscreenBake::finished(unsigned int upright, bool keepCopy) {
-    // Copied into a window's buffer, a picture cost a software renderer as
-    // much as the quad (measured at 1440 x 1080), where a framebuffer object
-    // takes it as a plain memory copy: only the latter keeps copies.
-    if (upright && keepCopy && drawingOffscreen()) {
-        keepFramebufferCopy(upright, drawn_, viewport_);
-        drawn_ = 0;
-    }
+    PictureCopies* copies = drawingPath().copies;
+    if (upright && keepCopy && copies && copies->keep(upright, drawn_, viewport_)) drawn_ = 0;
     deleteTexture(drawn_);
     return upright;
 }
@@ -203,7 +189,6 @@ bool FullscreenBake::finishPart(unsigned int& baked, bool keepCopy) {
 void FullscreenBake::forget() {
     drawn_ = upright_ = 0;
     row_ = 0;
-    forgetFramebufferCopies();
 }
 
 #else

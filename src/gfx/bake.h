@@ -16,8 +16,8 @@
 // rounds some of them differently), so each half must come before whatever
 // covers the whole of it in the same frame.
 //
-// A bake asked to keep its first half keeps it beside the upright texture,
-// as that texture's framebuffer copy (gfx/framebuffer_copy.h).
+// A bake asked to keep its first half offers it to the drawing path's picture
+// copies (core/drawing_area.h), the recorder's, as the upright texture's copy.
 
 class FullscreenBake {
 public:
@@ -27,8 +27,7 @@ public:
     bool draw(unsigned int picture);
     // Second half: the baked texture, right way up, to be drawn in place of
     // the picture; 0 if there is no first half, or the viewport has changed
-    // since it was drawn. keepCopy: the first half stays as its
-    // framebuffer copy.
+    // since it was drawn. keepCopy: the first half is offered as its copy.
     unsigned int finish(bool keepCopy = false);
     // The same two halves a band of rows a call, for frames that can pay for
     // only a part of a half: a viewport of up to 800 x 600 pixels is one band,
@@ -39,8 +38,8 @@ public:
     // once the second is, with the baked texture (or 0, as finish gives it).
     bool drawPart(unsigned int picture);
     bool finishPart(unsigned int& baked, bool keepCopy = false);
-    // Lets go of a bake under way, and of every framebuffer copy, without
-    // deleting them: for a GL context that is gone, and its names with it.
+    // Lets go of a bake under way without deleting its textures: for a GL
+    // context that is gone, and its names with it.
     void forget();
 
 private:

@@ -2,7 +2,7 @@
 
 #include <SDL/SDL_opengl.h>
 
-#include "gfx/framebuffer_copy.h"
+#include "core/drawing_area.h"
 
 bool drawTexturedQuad(const Rect& dest, unsigned int texture, const Rect& src, float angle, float scale,
                       float z) {
@@ -75,10 +75,13 @@ void drawOpaqueFullscreenQuad() {
     if (blending) glEnable(GL_BLEND);
 }
 
-void drawPictureFullscreen() {
+void drawPictureFullscreen(unsigned int picture) {
+    PictureCopies* copies = drawingPath().copies;
+    if (copies && copies->draw(picture)) return;
+    glBindTexture(GL_TEXTURE_2D, picture);
     GLint mode = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    if (!copyBoundPicture()) drawOpaqueFullscreenQuad();
+    drawOpaqueFullscreenQuad();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
 }

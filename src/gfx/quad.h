@@ -22,6 +22,7 @@ void drawOpaqueFullscreenQuad();
 // An opaque picture over the whole screen exactly as it is, whatever the
 // current colour: as drawOpaqueFullscreenQuad in white, but the texture
 // replaces the colour instead of being multiplied by it, the same pixels for a
-// quarter less work on a software renderer. Blending and the texture
-// environment are left as they were.
-void drawPictureFullscreen();
+// quarter less work on a software renderer; or, where the drawing path has a
+// copy of the picture (the recorder's), that copy. Blending and the texture
+// environment are left as they were; the picture may be left bound.
+void drawPictureFullscreen(unsigned int picture);

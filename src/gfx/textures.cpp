@@ -8,7 +8,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/data_set.h"
-#include "gfx/framebuffer_copy.h"
+#include "core/drawing_area.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ void deleteTextures(int* table) {
     for (int i = 0; i < kTextureSlots; ++i) {
         GLuint name = static_cast<GLuint>(table[i]);
         forgetInk(name);
-        deleteFramebufferCopy(name);
+        if (PictureCopies* copies = drawingPath().copies) copies->drop(name);
         glDeleteTextures(1, &name);
     }
 }

@@ -215,6 +215,7 @@ int Recording::play() {
         catchStopSignals();
         std::string error;
         if (!framebuffer_.create(o_.width, o_.height, error)) failure(error);
+        setPictureCopies(&copies_);
         show_.load(o_.width, o_.height);
         show_.playPhases();
         finishedShow = true;
@@ -231,6 +232,8 @@ int Recording::play() {
         }
     }
     setShowIo(nullptr);
+    setPictureCopies(nullptr);
+    copies_.forget();
     if (finishedShow) {
         // Shut-down as the show does it; the sound is already complete.
         framebuffer_.destroy();

@@ -17,6 +17,7 @@
 
 #include "record/encoder.h"
 #include "record/framebuffer.h"
+#include "record/picture_copies.h"
 #include "record/options.h"
 #include "record/progress.h"
 #include "record/record_io.h"
@@ -73,6 +74,7 @@ private:
     std::unique_ptr<RecordIo> io_;
     std::unique_ptr<RecordedMusic> music_;
     Framebuffer framebuffer_;
+    FramebufferPictureCopies copies_;
     SoundRenderer sound_;
     bool soundOpen_ = false;
     std::vector<float> samples_;

@@ -36,6 +36,18 @@ void drainEvents(Phase& phase) {
 
 }  // namespace
 
+bool handlePointerOrQuit(const SDL_Event& event, ShowFlags& flags) {
+    if (event.type == SDL_MOUSEMOTION) {
+        updatePointer();
+        return true;
+    }
+    if (event.type == SDL_QUIT) {
+        flags.quitRequested = true;
+        return true;
+    }
+    return false;
+}
+
 // ------------------------------------------------------------------ cards
 
 CardChoice introCard(float clock) {
@@ -85,23 +97,13 @@ void IntroPhase::frame() {
 }
 
 void IntroPhase::handleEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_KEYDOWN: {
-            const SDLKey key = event.key.keysym.sym;
-            if (key == SDLK_ESCAPE || key == SDLK_LEFT || key == SDLK_RIGHT) clock += end;
-            break;
-        }
-        case SDL_MOUSEMOTION:
-            updatePointer();
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            clock = end + 1;
-            break;
-        case SDL_QUIT:
-            flags_.quitRequested = true;
-            break;
-        default:
-            break;
+    if (event.type == SDL_KEYDOWN) {
+        const SDLKey key = event.key.keysym.sym;
+        if (key == SDLK_ESCAPE || key == SDLK_LEFT || key == SDLK_RIGHT) clock += end;
+    } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+        clock = end + 1;
+    } else {
+        handlePointerOrQuit(event, flags_);
     }
 }
 
@@ -111,7 +113,7 @@ void SlideshowPhase::setUp() {
     slide = kSlotFirstSlide;
     prevButton.set(709, 550, 31, 29);
     nextButton.set(747, 550, 31, 29);
-    slideTransition->remaining = -1.0f;
+    slideTransition->stop();
 }
 
 bool SlideshowPhase::running() const { return !flags_.slideshowDone && !flags_.quitRequested; }
@@ -122,9 +124,8 @@ void SlideshowPhase::frame() {
         slideTransition->drawFrame(false);
     } else {
         prepareAheadStep();  // if the Intro was cut short; the slide covers it
-        glBindTexture(GL_TEXTURE_2D, slotTexture(slide));
         glColor3f(1, 1, 1);
-        drawPictureFullscreen();
+        drawPictureFullscreen(slotTexture(slide));
     }
     drawButtons(slide, prevButton, nextButton);
     if (kSlotFirstSlide <= slide && slide <= kSlotLastSlide) drawSlideOverlay(slide - kSlotFirstSlide);
@@ -134,58 +135,41 @@ void SlideshowPhase::frame() {
     frameTimer->update();
 }
 
-void SlideshowPhase::goBack() {
+bool SlideshowPhase::goBack() {
+    if (slide <= kSlotFirstSlide) return false;
     slide -= 1;
-    if (slide < kSlotFirstSlide)
-        slide = kSlotFirstSlide;
-    else
-        slideTransition->start(2.5f, slotTexture(slide + 1), slotTexture(slide));
+    slideTransition->start(2.5f, slotTexture(slide + 1), slotTexture(slide));
+    return true;
+}
+
+bool SlideshowPhase::goForward() {
+    if (slide >= kSlotLastSlide) return false;
+    slide += 1;
+    slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
+    return true;
 }
 
 void SlideshowPhase::handleEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_KEYDOWN: {
-            const SDLKey key = event.key.keysym.sym;
-            if (key == SDLK_ESCAPE) flags_.slideshowDone = true;
-            if (key == SDLK_RIGHT) {
-                slide += 1;
-                if (slide > kSlotLastSlide)
-                    slide = kSlotLastSlide;
-                else
-                    slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
-            }
-            if (key == SDLK_LEFT) goBack();
-            break;
-        }
-        case SDL_MOUSEMOTION:
-            updatePointer();
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button != SDL_BUTTON_LEFT) break;
-            startTrailBurst();
-            if (prevButton.contains(mouseX, mouseY)) goBack();
-            if (nextButton.contains(mouseX, mouseY)) {
-                slide += 1;
-                // Past the last slide the phase ends; the slot after it is never drawn
-                // because the loop stops after this frame.
-                if (slide > kSlotLastSlide)
-                    flags_.slideshowDone = true;
-                else
-                    slideTransition->start(2.5f, slotTexture(slide - 1), slotTexture(slide));
-            }
-            break;
-        case SDL_QUIT:
-            flags_.quitRequested = true;
-            break;
-        default:
-            break;
+    if (event.type == SDL_KEYDOWN) {
+        const SDLKey key = event.key.keysym.sym;
+        if (key == SDLK_ESCAPE) flags_.slideshowDone = true;
+        if (key == SDLK_RIGHT) goForward();
+        if (key == SDLK_LEFT) goBack();
+    } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+        if (event.button.button != SDL_BUTTON_LEFT) return;
+        startTrailBurst();
+        if (prevButton.contains(mouseX, mouseY)) goBack();
+        // Past the last slide the phase ends, after this frame.
+        if (nextButton.contains(mouseX, mouseY) && !goForward()) flags_.slideshowDone = true;
+    } else {
+        handlePointerOrQuit(event, flags_);
     }
 }
 
 // ------------------------------------------------------------------ Scroller
 
 void ScrollerPhase::setUp() {
-    slideTransition->remaining = -1.0f;
+    slideTransition->stop();
     direction = 0;
     active = true;
 }
@@ -195,8 +179,7 @@ bool ScrollerPhase::running() const { return active && !flags_.quitRequested; }
 void ScrollerPhase::frame() {
     // The opaque background covers every pixel: nothing needs clearing first.
     glColor3f(1, 1, 1);
-    glBindTexture(GL_TEXTURE_2D, slotTexture(kSlotScrollerBackground));
-    drawPictureFullscreen();
+    drawPictureFullscreen(slotTexture(kSlotScrollerBackground));
     drawScroller();
     drawAmbientGlows(5);
     glColor3f(1, 1, 1);
@@ -209,40 +192,27 @@ void ScrollerPhase::frame() {
 }
 
 void ScrollerPhase::handleEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_KEYDOWN: {
-            const SDLKey key = event.key.keysym.sym;
-            if (key == SDLK_ESCAPE) active = false;
-            if (key == SDLK_RIGHT) direction = 1;
-            if (key == SDLK_LEFT) direction = -1;
-            break;
-        }
-        case SDL_KEYUP: {
-            // Letting go of either arrow stops the change, even while the
-            // other one is still held.
-            const SDLKey key = event.key.keysym.sym;
-            if (key == SDLK_RIGHT) direction = 0;
-            if (key == SDLK_LEFT) direction = 0;
-            break;
-        }
-        case SDL_MOUSEMOTION:
-            updatePointer();
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT) startTrailBurst();
-            break;
-        case SDL_QUIT:
-            flags_.quitRequested = true;
-            break;
-        default:
-            break;
+    if (event.type == SDL_KEYDOWN) {
+        const SDLKey key = event.key.keysym.sym;
+        if (key == SDLK_ESCAPE) active = false;
+        if (key == SDLK_RIGHT) direction = 1;
+        if (key == SDLK_LEFT) direction = -1;
+    } else if (event.type == SDL_KEYUP) {
+        // Letting go of either arrow stops the change, even while the other
+        // one is still held.
+        const SDLKey key = event.key.keysym.sym;
+        if (key == SDLK_RIGHT || key == SDLK_LEFT) direction = 0;
+    } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+        if (event.button.button == SDL_BUTTON_LEFT) startTrailBurst();
+    } else {
+        handlePointerOrQuit(event, flags_);
     }
 }
 
 // ------------------------------------------------------------------ Outro
 
 void OutroPhase::setUp() {
-    slideTransition->remaining = -1.0f;
+    slideTransition->stop();
     musicPlayer->fadeOut(7500);
     started = false;
     card = kSlotOutroCard1;

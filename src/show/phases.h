@@ -23,6 +23,10 @@ struct ShowFlags {
     bool slideshowDone = false;
 };
 
+// What the Intro, Slideshow and Scroller do alike with an event: the pointer
+// follows a motion, a close request sets the flag. False for any other event.
+bool handlePointerOrQuit(const SDL_Event& event, ShowFlags& flags);
+
 // The title card (its slot) and its grey level at a given intro clock.
 struct CardChoice {
     int card;
@@ -63,7 +67,10 @@ public:
     void handleEvent(const SDL_Event& event);
 
 private:
-    void goBack();
+    // The slide before, or the next one, with its wipe; false, with nothing
+    // changed, at the first or the last.
+    bool goBack();
+    bool goForward();
     ShowFlags& flags_;
 };
 
@@ -96,3 +103,19 @@ public:
     void frame();
     void handleEvent(const SDL_Event& event);
 };
+
+// The four phases in the show's order, each handed to play once made: the
+// show runs each with runPhase; the web page notes its frames for the page,
+// the frame benchmark times them.
+template <class Play>
+void playPhasesWith(Play&& play) {
+    ShowFlags flags;
+    IntroPhase intro(flags);
+    play(intro);
+    SlideshowPhase slideshow(flags);
+    play(slideshow);
+    ScrollerPhase scroller(flags);
+    play(scroller);
+    OutroPhase outro;
+    play(outro);
+}

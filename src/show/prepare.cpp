@@ -12,8 +12,6 @@
 namespace {
 
 constexpr int kGlyphSteps = 8;
-constexpr int kFirstBakeStep = kGlyphSteps;
-constexpr int kFirstRehearsal = kFirstBakeStep + 2 * kBakedPictures;
 constexpr char kFirstGlyph = 32, kLastGlyph = 126;
 
 // Draws with the state a part of the show uses, into a one-pixel viewport,
@@ -34,15 +32,88 @@ void rehearse(Draw draw) {
 }
 
 // The pictures drawn whole and as they are at rest (the slides, the
-// Scroller's background), which a frame copies rather than draws: their
-// bakes keep a framebuffer copy, which costs the memory of a second picture
-// the size of the viewport for each.
-bool keepsFramebufferCopy(int slot) {
+// Scroller's background), whose bakes offer their first half as a copy to
+// the drawing path's picture copies (the recorder's only).
+bool keepsCopy(int slot) {
     return (kSlotFirstSlide <= slot && slot <= kSlotLastSlide) || slot == kSlotScrollerBackground;
 }
 
-// The bake under way, between its two halves.
+// The bake under way, between its two halves and its bands.
 FullscreenBake bake;
+
+// Each stage's step i; false while the step needs another call.
+
+// Making a glyph writes into the atlas; once the atlas is drawn from within
+// a frame, every such write has to wait for that drawing.
+bool makeGlyphs(int i) {
+    if (!glyphFont) return true;
+    const int perStep = (kLastGlyph - kFirstGlyph) / kGlyphSteps + 1;
+    for (int ch = kFirstGlyph + i * perStep; ch < kFirstGlyph + (i + 1) * perStep && ch <= kLastGlyph; ++ch)
+        glyphFont->makeGlyph(static_cast<char>(ch));
+    return true;
+}
+
+// The full-screen pictures, a half of one a step; each takes its place in
+// the table once whole. On a drawable larger than 800 x 600 a half takes a
+// few calls, a band of rows each, so that no frame pays for a whole one.
+bool bakePicture(int i) {
+    if (!textures) return true;
+    const int slot = i / 2;
+    if (i % 2 == 0) return bake.drawPart(slotTexture(slot));
+    unsigned int baked = 0;
+    if (!bake.finishPart(baked, keepsCopy(slot))) return false;
+    if (baked) {
+        GLuint picture = slotTexture(slot);
+        glDeleteTextures(1, &picture);
+        textures[slot] = static_cast<int>(baked);
+    }
+    return true;
+}
+
+// After the bakes, so that these draw with the pictures the frames will.
+bool rehearseScroller(int i) {
+    if (i == 0) {
+        rehearse([] { drawScrollerText(0); });
+    } else {
+        rehearse([] {
+            drawScrollerBands();
+            drawScrollerSprites(0);
+        });
+    }
+    return true;
+}
+
+// Half-way through a wipe of a slide into itself, on a clock of its own; the
+// stencil mark it takes is the show's wipe's too.
+bool rehearseWipe(int) {
+    if (!slideTransition || !textures) return true;
+    SlideTransition wipe = *slideTransition;
+    wipe.duration = 2.5f;
+    wipe.remaining = 1.25f;
+    wipe.fromTexture = wipe.toTexture = slotTexture(kSlotFirstSlide);
+    rehearse([&] { wipe.drawFrame(false); });
+    slideTransition->stencilMark = wipe.stencilMark;
+    return true;
+}
+
+struct Stage {
+    const char* what;
+    int steps;
+    bool (*step)(int i);
+};
+constexpr Stage kStages[] = {
+    {"the Scroller's glyphs", kGlyphSteps, makeGlyphs},
+    {"the full-screen pictures' bakes", 2 * kBakedPictures, bakePicture},
+    {"the Scroller's layers, rehearsed", 2, rehearseScroller},
+    {"a wipe, rehearsed", 1, rehearseWipe},
+};
+
+constexpr int stepsOfAllStages() {
+    int steps = 0;
+    for (const Stage& stage : kStages) steps += stage.steps;
+    return steps;
+}
+static_assert(stepsOfAllStages() == kPreparationSteps, "every stage's steps are counted");
 
 }  // namespace
 
@@ -54,47 +125,13 @@ void restartPreparation() {
 }
 
 bool prepareAheadStep() {
-    if (preparationSteps >= kPreparationSteps) return false;
-    const int step = preparationSteps++;
-    if (step < kGlyphSteps) {
-        // Making a glyph writes into the atlas; once the atlas is drawn from
-        // within a frame, every such write has to wait for that drawing.
-        if (!glyphFont) return true;
-        const int perStep = (kLastGlyph - kFirstGlyph) / kGlyphSteps + 1;
-        for (int ch = kFirstGlyph + step * perStep; ch < kFirstGlyph + (step + 1) * perStep && ch <= kLastGlyph; ++ch)
-            glyphFont->makeGlyph(static_cast<char>(ch));
-    } else if (step < kFirstRehearsal) {
-        // The full-screen pictures, a half of one a step; each takes its
-        // place in the table once whole. Before the rehearsals, so that these
-        // draw with the pictures the frames will draw with.
-        // On a large screen a half takes a few frames, a band of rows each,
-        // so that no frame pays for a whole one.
-        if (!textures) return true;
-        const int slot = (step - kFirstBakeStep) / 2;
-        unsigned int baked = 0;
-        if ((step - kFirstBakeStep) % 2 == 0) {
-            if (!bake.drawPart(slotTexture(slot))) --preparationSteps;
-        } else if (!bake.finishPart(baked, keepsFramebufferCopy(slot))) {
-            --preparationSteps;
-        } else if (baked) {
-            GLuint picture = slotTexture(slot);
-            glDeleteTextures(1, &picture);
-            textures[slot] = static_cast<int>(baked);
+    int first = 0;
+    for (const Stage& stage : kStages) {
+        if (preparationSteps < first + stage.steps) {
+            if (stage.step(preparationSteps - first)) ++preparationSteps;
+            return true;
         }
-    } else if (step == kFirstRehearsal) {
-        rehearse([] { drawScrollerText(0); });
-    } else if (step == kFirstRehearsal + 1) {
-        rehearse([] {
-            drawScrollerBands();
-            drawScrollerSprites(0);
-        });
-    } else if (slideTransition && textures) {
-        // Half-way through a wipe of a slide into itself, on a clock of its own.
-        SlideTransition wipe = *slideTransition;
-        wipe.duration = 2.5f;
-        wipe.remaining = 1.25f;
-        wipe.fromTexture = wipe.toTexture = slotTexture(kSlotFirstSlide);
-        rehearse([&] { wipe.drawFrame(false); });
+        first += stage.steps;
     }
-    return true;
+    return false;
 }

@@ -63,6 +63,7 @@ void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
     // The 3D projection of the 4:3 space, whatever the drawable's shape.
     initGl(800, 600);
     setDrawable(drawableWidth, drawableHeight);
+    decideDrawingPath();
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
@@ -89,16 +90,7 @@ void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
 }
 
 void playPhases() {
-    ShowFlags flags;
-
-    IntroPhase intro(flags);
-    runPhase(intro);
-    SlideshowPhase slideshow(flags);
-    runPhase(slideshow);
-    ScrollerPhase scroller(flags);
-    runPhase(scroller);
-    OutroPhase outro;
-    runPhase(outro);
+    playPhasesWith([](auto& phase) { runPhase(phase); });
 }
 
 int runShow() {

@@ -128,21 +128,26 @@ public:
 
 PageIo pageIo;
 
+// What the page hears of each frame of a phase.
+std::function<FrameNote()> notesOf(IntroPhase& intro) {
+    return [&] { return FrameNote{1, intro.shown.card, intro.shown.brightness, -1, intro.clock}; };
+}
+std::function<FrameNote()> notesOf(SlideshowPhase& slideshow) {
+    return [&] { return FrameNote{2, slideshow.slide, 1, wipeDone()}; };
+}
+std::function<FrameNote()> notesOf(ScrollerPhase&) {
+    return [] { return FrameNote{3, 12, 1, -1}; };
+}
+std::function<FrameNote()> notesOf(OutroPhase& outro) {
+    return [&] { return FrameNote{4, outro.card, outro.brightness, wipeDone(), outro.clock}; };
+}
+
 // The four phases as the desktop plays them, each frame noted for the page.
 void playNotedPhases() {
-    ShowFlags flags;
-    IntroPhase intro(flags);
-    noteFrame = [&] { return FrameNote{1, intro.shown.card, intro.shown.brightness, -1, intro.clock}; };
-    runPhase(intro);
-    SlideshowPhase slideshow(flags);
-    noteFrame = [&] { return FrameNote{2, slideshow.slide, 1, wipeDone()}; };
-    runPhase(slideshow);
-    ScrollerPhase scroller(flags);
-    noteFrame = [] { return FrameNote{3, 12, 1, -1}; };
-    runPhase(scroller);
-    OutroPhase outro;
-    noteFrame = [&] { return FrameNote{4, outro.card, outro.brightness, wipeDone(), outro.clock}; };
-    runPhase(outro);
+    playPhasesWith([](auto& phase) {
+        noteFrame = notesOf(phase);
+        runPhase(phase);
+    });
     noteFrame = [] { return FrameNote{4, -1, 0, -1}; };
 }
 

@@ -6,7 +6,6 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/drawing_area.h"
-#include "gfx/framebuffer_copy.h"
 #include "gfx/quad.h"
 #include "math/curves.h"
 #include "core/frame_timer.h"
@@ -59,6 +58,8 @@ int transitionOutline(const TransitionShape& shape, Vector3 out[kTransitionMaxVe
     }
     return n;
 }
+
+void SlideTransition::stop() { remaining = -1.0f; }
 
 bool SlideTransition::advance() {
     remaining = remaining - frameTimer->deltaSeconds;
@@ -125,27 +126,14 @@ void drawOutline(const Vector3* outline, int n) {
     glEnd();
 }
 
-// The stencil value that marks this frame's disc. Each frame takes the next
-// one, so what earlier frames left never counts; the buffer is cleared when
-// the values come round again (and so before the first use).
-GLint nextStencilMark() {
-    static GLint mark = 0;
-    if (++mark > 255) mark = 1;
-    if (mark == 1) {
-        // All of it: a mark left anywhere would count when its value comes again.
-        const GLboolean scissored = glIsEnabled(GL_SCISSOR_TEST);
-        glDisable(GL_SCISSOR_TEST);
-        glClearStencil(0);
-        glClear(GL_STENCIL_BUFFER_BIT);
-        if (scissored) glEnable(GL_SCISSOR_TEST);
-    }
-    return mark;
-}
-
-bool hasStencil() {
-    GLint bits = 0;
-    glGetIntegerv(GL_STENCIL_BITS, &bits);
-    return bits >= 8;
+// Clears the whole stencil buffer (a mark left anywhere would count when its
+// value comes round again), whatever the scissor.
+void clearStencil() {
+    const GLboolean scissored = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearStencil(0);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    if (scissored) glEnable(GL_SCISSOR_TEST);
 }
 
 }  // namespace
@@ -175,20 +163,20 @@ void SlideTransition::drawFrame(bool centred) {
     GLint envMode = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    const bool stencilled = useStencil && hasStencil();
-    // Where the picture being left has a framebuffer copy, it is copied in
-    // whole, and the new one's quad then covers the disc: the same pixels.
-    bool fromCopied = false;
-    if (stencilled) {
-        glBindTexture(GL_TEXTURE_2D, fromTexture);
-        fromCopied = copyBoundPicture();
-    }
+    const bool stencilled = useStencil && drawingPath().stencil;
+    // Where the picture being left has a copy (the recorder's), it is copied
+    // in whole, and the new one's quad then covers the disc: the same pixels.
+    PictureCopies* copies = drawingPath().copies;
+    const bool fromCopied = stencilled && copies && copies->draw(fromTexture);
     if (hasHole) glEnable(GL_SCISSOR_TEST);
     if (stencilled) {
         // The disc's long thin triangles cost most where they overlap most, so
         // they only mark the stencil, and each picture is shaded once, where
-        // it shows, by its own full-screen quad.
-        const GLint mark = nextStencilMark();
+        // it shows, by its own full-screen quad. Each frame marks with the
+        // next value, so that what earlier frames left never counts.
+        if (++stencilMark > 255) stencilMark = 1;
+        if (stencilMark == 1) clearStencil();
+        const GLint mark = stencilMark;
         glEnable(GL_STENCIL_TEST);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         glDisable(GL_TEXTURE_2D);

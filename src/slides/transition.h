@@ -10,11 +10,16 @@ public:
     unsigned int fromTexture = 0;
     unsigned int toTexture = 0;
     float centreJitter = 0;    // in [0, 9.999], places the centre of draw()
-    // Whether a frame may mark the disc in the stencil buffer, where there is
-    // one, and shade each picture only where it shows.
+    // Whether a frame may mark the disc in the stencil buffer, where the
+    // drawing path has one, and shade each picture only where it shows.
     bool useStencil = true;
+    // The stencil value the last frame marked its disc with; 0 before the
+    // first, whose frame clears the buffer.
+    int stencilMark = 0;
 
     void start(float duration, unsigned int from, unsigned int to);
+    // Idle at once: no wipe is drawn until the next start.
+    void stop();
     // The slideshow variant: random centre on the diagonal, 250 vertices.
     bool draw();
     // The outro variant: centred, 65 vertices.

@@ -5,7 +5,6 @@
 #include <SDL/SDL_opengl.h>
 
 #include "gfx/bake.h"
-#include "gfx/framebuffer_copy.h"
 #include "gfx/quad.h"
 #include "gfx/textures.h"
 #include "support/gl_context.h"
@@ -104,72 +103,3 @@ TEST_F(Bake, NothingComesOfAHalfDoneBakeWhenTheViewportChangesOrThereIsNoPicture
     EXPECT_EQ(bake.finish(), 0u) << "the half-done bake is gone";
 }
 
-TEST_F(Bake, OffscreenTheKeptCopyIsCopiedInWithTheQuadsVeryPixels) {
-    // Drawing into a framebuffer object, as the recorder does.
-    const auto get = [](const char* name) { return SDL_GL_GetProcAddress(name); };
-    const auto genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(get("glGenFramebuffersEXT"));
-    const auto bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(get("glBindFramebufferEXT"));
-    const auto genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSEXTPROC>(get("glGenRenderbuffersEXT"));
-    const auto bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFEREXTPROC>(get("glBindRenderbufferEXT"));
-    const auto storage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEEXTPROC>(get("glRenderbufferStorageEXT"));
-    const auto attach = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC>(get("glFramebufferRenderbufferEXT"));
-    ASSERT_TRUE(genFramebuffers && bindFramebuffer && genRenderbuffers && bindRenderbuffer && storage && attach);
-    GLint windowFramebuffer = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &windowFramebuffer);
-
-    // In the window no copy is kept: there it would cost what the quad does.
-    FullscreenBake bake;
-    ASSERT_TRUE(bake.draw(picture));
-    const GLuint inWindow = bake.finish(true);
-    ASSERT_NE(inWindow, 0u);
-    glBindTexture(GL_TEXTURE_2D, inWindow);
-    EXPECT_FALSE(copyBoundPicture());
-    glDeleteTextures(1, &inWindow);
-
-    GLuint framebuffer = 0, colour = 0;
-    genFramebuffers(1, &framebuffer);
-    bindFramebuffer(GL_FRAMEBUFFER_EXT, framebuffer);
-    genRenderbuffers(1, &colour);
-    bindRenderbuffer(GL_RENDERBUFFER_EXT, colour);
-    storage(GL_RENDERBUFFER_EXT, GL_RGBA8, 800, 600);
-    attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, colour);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
-    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
-    const auto frame = [&](GLuint texture, bool copy, bool& copied) {
-        resetGlFrame();
-        glBindTexture(GL_TEXTURE_2D, texture);
-        if (!copy) glEnable(GL_SCISSOR_TEST);  // a copy would not heed it: the quad is drawn
-        glScissor(0, 0, 800, 600);
-        drawPictureFullscreen();
-        glBindTexture(GL_TEXTURE_2D, texture);
-        copied = copyBoundPicture();  // again, to hear whether it could
-        glDisable(GL_SCISSOR_TEST);
-        std::vector<unsigned char> pixels(800 * 600 * 4);
-        glFinish();
-        glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    };
-
-    resetGlFrame();
-    ASSERT_TRUE(bake.draw(picture));
-    const GLuint baked = bake.finish(true);
-    ASSERT_NE(baked, 0u);
-    bool copied = false;
-    const std::vector<unsigned char> quad = frame(baked, false, copied);
-    EXPECT_FALSE(copied);
-    const std::vector<unsigned char> copy = frame(baked, true, copied);
-    EXPECT_TRUE(copied);
-    EXPECT_EQ(differing(copy, quad), 0u);
-    bool original = false;
-    EXPECT_GT(differing(frame(picture, true, original), std::vector<unsigned char>(quad.size())), 100000u);
-    EXPECT_FALSE(original) << "only a baked picture has a copy";
-
-    // Deleted with its picture, the copy is no longer there to be copied.
-    deleteFramebufferCopy(baked);
-    glBindTexture(GL_TEXTURE_2D, baked);
-    EXPECT_FALSE(copyBoundPicture());
-    glDeleteTextures(1, &baked);
-    bindFramebuffer(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(windowFramebuffer));
-    glDrawBuffer(GL_BACK);
-    glReadBuffer(GL_BACK);
-}

@@ -14,17 +14,6 @@
 
 namespace {
 
-GLuint whiteTexture() {
-    std::vector<uint8_t> px(16 * 16 * 4, 255);
-    GLuint t = 0;
-    glGenTextures(1, &t);
-    glBindTexture(GL_TEXTURE_2D, t);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return t;
-}
-
 // A still spark centred on (400, 300) with the blue palette.
 SparkEmitter* stillSpark(Uint32 age) {
     SparkEmitter* s = new SparkEmitter;
@@ -46,7 +35,7 @@ protected:
         if (!textures) textures = new int[kTextureSlots]();
         if (!particleSystem) particleSystem = new ParticleSystem;
         particleSystem->clear();
-        tex = whiteTexture();
+        tex = solidTexture(255, 255, 255, 255);
         textures[kSlotParticle] = static_cast<int>(tex);
         frameTimer->deltaMs = 0;  // nothing moves or ages
         trailCountdown = 1000;    // and no batch is due

@@ -15,23 +15,6 @@
 
 namespace {
 
-GLuint solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-    std::vector<uint8_t> px(16 * 16 * 4);
-    for (size_t i = 0; i < px.size(); i += 4) {
-        px[i] = r;
-        px[i + 1] = g;
-        px[i + 2] = b;
-        px[i + 3] = a;
-    }
-    GLuint t = 0;
-    glGenTextures(1, &t);
-    glBindTexture(GL_TEXTURE_2D, t);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return t;
-}
-
 using Rgb = std::array<uint8_t, 3>;
 const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kBlack{0, 0, 0};
 

@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <vector>
 
 #include <SDL/SDL_opengl.h>
 
+#include "core/drawing_area.h"
 #include "gfx/window.h"
 
 void ensureGlWindow() {
@@ -22,6 +24,7 @@ void ensureGlWindow() {
         std::abort();
     }
     initGl(800, 600);
+    decideDrawingPath();
     pushOrtho2D(800, 600);
     open = true;
 }
@@ -54,4 +57,21 @@ void resetGlFrame() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+unsigned int solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    std::vector<uint8_t> px(16 * 16 * 4);
+    for (size_t i = 0; i < px.size(); i += 4) {
+        px[i] = r;
+        px[i + 1] = g;
+        px[i + 2] = b;
+        px[i + 3] = a;
+    }
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, t);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    return t;
 }

@@ -21,3 +21,6 @@ std::vector<unsigned char> readScreen();
 // Clears the back buffer to black and resets the show's standard GL state:
 // texturing on, standard blending on, white colour, identity modelview.
 void resetGlFrame();
+
+// A 16 x 16 texture of one RGBA colour, sampled nearest.
+unsigned int solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a);

@@ -1,6 +1,5 @@
 #include "text/glyph_font.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,20 +14,10 @@
 
 #include "core/globals.h"
 #include "support/gl_context.h"
+#include "support/show_font.h"
 
 namespace {
 
-// The show's font as the data generator copies it, or its source while data/
-// has not been made yet.
-const char* fontPath() {
-    static const std::string path = [] {
-        const std::string generated = std::string(MIJOTINE_DATA_DIR) + "/font.ttf";
-        struct stat info;
-        if (stat(generated.c_str(), &info) == 0) return generated;
-        return std::string("/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed.ttf");
-    }();
-    return path.c_str();
-}
 
 // RGB rows of a window area, top row first.
 std::vector<unsigned char> readArea(int x, int y, int w, int h) {
@@ -132,7 +121,7 @@ TEST_F(GlyphGl, SurfaceToTextureKeysOutWhiteAndReportsCoordinates) {
 }
 
 TEST_F(GlyphGl, GlyphsAreMadeOnceWithPowerOfTwoTextures) {
-    GlyphFont font(fontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    GlyphFont font(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
     EXPECT_GT(font.getHeight(), 0);
     EXPECT_GT(font.getLineSkip(), 0);
     EXPECT_EQ(font.textColour.r, 0);
@@ -166,7 +155,7 @@ TEST_F(GlyphGl, GlyphsAreMadeOnceWithPowerOfTwoTextures) {
 }
 
 TEST_F(GlyphGl, UnprintableBytesDrawNothingAndDoNotAdvance) {
-    GlyphFont font(fontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    GlyphFont font(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
     clearToWhite();
     font.drawText("ab", 100, 100);
     const std::vector<unsigned char> plain = readArea(90, 90, 200, 60);
@@ -201,7 +190,7 @@ TEST_F(GlyphGl, UnprintableBytesDrawNothingAndDoNotAdvance) {
 }
 
 TEST_F(GlyphGl, BlackStrokesOnTransparentIgnoringTheCurrentColour) {
-    GlyphFont font(fontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    GlyphFont font(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
     clearToWhite();
     // A caller's state that drawText must neither use nor disturb.
     glColor4f(1, 0, 0, 0.25f);
@@ -248,7 +237,7 @@ TEST_F(GlyphGl, BlackStrokesOnTransparentIgnoringTheCurrentColour) {
 }
 
 TEST_F(GlyphGl, MeasureTextCountsTheLastGlyphByItsExtent) {
-    GlyphFont font(fontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    GlyphFont font(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
     SDL_Rect empty = font.measureText("");
     EXPECT_EQ(empty.x, 0);
     EXPECT_EQ(empty.y, 0);
@@ -265,7 +254,7 @@ TEST_F(GlyphGl, MeasureTextCountsTheLastGlyphByItsExtent) {
 }
 
 TEST_F(GlyphGl, ReopeningAndDestructionGiveBackTheGlyphs) {
-    auto* font = new GlyphFont(fontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    auto* font = new GlyphFont(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
     font->drawText("xy", 0, 0);
     const unsigned int first = font->glyphs[codeOf('x')].texture;
     ASSERT_TRUE(glIsTexture(first));
@@ -292,10 +281,10 @@ TEST_F(GlyphGl, ReopeningAndDestructionGiveBackTheGlyphs) {
 
 TEST(GlyphFontLifetime, SdlTtfLivesWhileAnyFontDoes) {
     const int before = ttfUsers;
-    auto* a = new GlyphFont(fontPath(), 20, TTF_STYLE_NORMAL, 0, 0, 0);
+    auto* a = new GlyphFont(showFontPath(), 20, TTF_STYLE_NORMAL, 0, 0, 0);
     EXPECT_EQ(ttfUsers, before + 1);
     EXPECT_TRUE(TTF_WasInit());
-    auto* b = new GlyphFont(fontPath(), 12, TTF_STYLE_BOLD, 1, 0.5f, 0);
+    auto* b = new GlyphFont(showFontPath(), 12, TTF_STYLE_BOLD, 1, 0.5f, 0);
     EXPECT_EQ(ttfUsers, before + 2);
     delete a;
     EXPECT_EQ(ttfUsers, before + 1);
@@ -305,7 +294,7 @@ TEST(GlyphFontLifetime, SdlTtfLivesWhileAnyFontDoes) {
     if (before == 0) {
         EXPECT_FALSE(TTF_WasInit());
         // A later font brings SDL_ttf back.
-        GlyphFont c(fontPath(), 16, TTF_STYLE_NORMAL, 0, 0, 0);
+        GlyphFont c(showFontPath(), 16, TTF_STYLE_NORMAL, 0, 0, 0);
         EXPECT_TRUE(TTF_WasInit());
         EXPECT_EQ(ttfUsers, 1);
     }
@@ -334,7 +323,7 @@ TEST(GlyphFontDeathTest, MissingFontFilePrintsOneBareLineAndExitsWithOne) {
 // glyph stays unmade; measuring and drawing must cope. Ends the process with
 // 0 when all is as it should be.
 [[noreturn]] void useFontWithoutVideoMode() {
-    GlyphFont font(fontPath(), 32, 0, 0, 0, 0);
+    GlyphFont font(showFontPath(), 32, 0, 0, 0, 0);
     int minX, maxX, minY, maxY, advanceA, advanceB;
     TTF_GlyphMetrics(font.font, 'a', &minX, &maxX, &minY, &maxY, &advanceA);
     TTF_GlyphMetrics(font.font, 'b', &minX, &maxX, &minY, &maxY, &advanceB);

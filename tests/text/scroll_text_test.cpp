@@ -17,6 +17,7 @@
 #include "core/globals.h"
 #include "text/glyph_font.h"
 #include "text/scroll_text.h"
+#include "support/show_font.h"
 
 namespace {
 
@@ -76,14 +77,6 @@ std::string drawnPart(const std::string& s) {
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-std::string fontPath() {
-    const std::string built = std::string(MIJOTINE_DATA_DIR) + "/font.ttf";
-    if (FILE* f = std::fopen(built.c_str(), "rb")) {
-        std::fclose(f);
-        return built;
-    }
-    return "/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed.ttf";
-}
 
 }  // namespace
 
@@ -189,8 +182,8 @@ class ScrollTextWidth : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(TTF_Init(), 0) << TTF_GetError();
-        font = TTF_OpenFont(fontPath().c_str(), 32);
-        ASSERT_NE(font, nullptr) << fontPath();
+        font = TTF_OpenFont(showFontPath(), 32);
+        ASSERT_NE(font, nullptr) << showFontPath();
     }
     void TearDown() override {
         if (font) TTF_CloseFont(font);
@@ -264,7 +257,7 @@ TEST(ScrollTextInit, OpensTheFontAndFillsTheTable) {
     const std::string dataDir = std::string(scratch) + "/data";
     const std::string link = dataDir + "/font.ttf";
     ASSERT_EQ(mkdir(dataDir.c_str(), 0755), 0);
-    ASSERT_EQ(symlink(fontPath().c_str(), link.c_str()), 0);
+    ASSERT_EQ(symlink(showFontPath(), link.c_str()), 0);
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(scratch), 0);

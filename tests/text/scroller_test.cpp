@@ -1,6 +1,5 @@
 #include "text/scroller.h"
 
-#include <sys/stat.h>
 
 #include <cmath>
 #include <functional>
@@ -15,21 +14,8 @@
 #include "core/frame_timer.h"
 #include "core/globals.h"
 #include "support/gl_context.h"
+#include "support/show_font.h"
 #include "text/glyph_font.h"
-
-namespace {
-
-const char* scrollerFontPath() {
-    static const std::string path = [] {
-        const std::string generated = std::string(MIJOTINE_DATA_DIR) + "/font.ttf";
-        struct stat info;
-        if (stat(generated.c_str(), &info) == 0) return generated;
-        return std::string("/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed.ttf");
-    }();
-    return path.c_str();
-}
-
-}  // namespace
 
 TEST(ScrollerLines, WindowOfDrawnLinesFollowsThePosition) {
     LineWindow w = scrollLineWindow(0);
@@ -202,7 +188,7 @@ protected:
         savedSpeed = scrollSpeed;
         savedLines.assign(scrollLines, scrollLines + kScrollLineCount);
         timer = new FrameTimer();
-        font = new GlyphFont(scrollerFontPath(), 32, 0, 0, 0, 0);
+        font = new GlyphFont(showFontPath(), 32, 0, 0, 0, 0);
         textures = table;
         frameTimer = timer;
         glyphFont = font;
