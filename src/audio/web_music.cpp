@@ -17,16 +17,27 @@ EM_JS(int, pageMusicOpen, (), {
     const gain = context.createGain();
     gain.gain.value = 0;
     gain.connect(context.destination);
-    Module.music = {context : context, gain : gain, tracks : [], source : null, fading : 0, fadeEnd : 0};
-    // A tab in the background may have its audio clock run slow (Firefox's
-    // does), while the show's clock keeps to the page's: back in front, the
-    // track is put where the page's clock says it should be.
-    document.addEventListener('visibilitychange', () => {
-        const music = Module.music;
-        if (document.hidden || !music || !music.source || !music.source.buffer) return;
+    const music = {context : context, gain : gain, tracks : [], source : null, fading : 0, fadeEnd : 0, apart : 0};
+    Module.music = music;
+    // The show's clock keeps to the page's (performance.now), the track to
+    // the audio clock, and the two part when that one runs slow or stops
+    // while the page's goes on: a tab in the background (Firefox's audio
+    // clock runs slow there), a page frozen and resumed (its sound stops with
+    // it, and it may come back still counted as hidden). The track is then
+    // put where the page's clock says it should be: as the page comes back to
+    // the front or out of its freeze, as its audio starts again, and whenever
+    // the two are found more than 50 ms apart twice in a row (once could be a
+    // late reading of either clock).
+    music.resync = (checked) => {
+        if (!music.source || !music.source.buffer || music.context.state !== 'running') return;
         const now = music.context.currentTime;
         const due = performance.now() / 1000 - music.startedOnPage;
-        if (Math.abs(due - (now - music.startedAt)) < 0.04) return;
+        if (Math.abs(due - (now - music.startedAt)) <= 0.05) {
+            music.apart = 0;
+            return;
+        }
+        if (checked && ++music.apart < 2) return;
+        music.apart = 0;
         const old = music.source;
         const duration = old.buffer.duration;
         if (!old.loop && due >= duration) return;
@@ -40,7 +51,12 @@ EM_JS(int, pageMusicOpen, (), {
         old.disconnect();
         music.source = source;
         music.startedAt = now - due;
-    });
+    };
+    const again = () => music.resync(false);
+    document.addEventListener('visibilitychange', again);
+    document.addEventListener('resume', again);
+    context.addEventListener('statechange', again);
+    music.checking = setInterval(() => music.resync(true), 200);
     return 1;
 });
 
@@ -130,6 +146,8 @@ EM_JS(int, pageMusicFading, (), {
 EM_JS(void, pageMusicClose, (), {
     const music = Module.music;
     if (!music) return;
+    clearInterval(music.checking);
+    music.resync = () => {};
     music.gain.disconnect();
     music.tracks = [];
 });

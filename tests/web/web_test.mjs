@@ -439,6 +439,37 @@ try {
       fail(`after a hidden tab the music and the show are ${after.lag} s apart (${before} s before)`);
   }
 
+  // A page frozen and resumed (the page lifecycle's freeze, through the
+  // DevTools protocol: chromium's; Firefox's driver has no such state): the
+  // show's clock runs on meanwhile, the music's stops, and once the page goes
+  // on the two are back in step, as they were before.
+  if (!firefox) {
+    const before = await until("the show's clock and the music's were not both read", 30, () => window.frames_.lag);
+    await page.evaluate(() => document.addEventListener('freeze', () => { window.froze = true; }));
+    const cdp = await page.createCDPSession();
+    await cdp.send('Page.setWebLifecycleState', { state: 'frozen' });
+    // Three seconds frozen.
+    for (const thaw = Date.now() + 3000; Date.now() < thaw;) await sleep(100);
+    await cdp.send('Page.setWebLifecycleState', { state: 'active' });
+    await frames(5);
+    const frozen = await page.evaluate(() => window.froze);
+    const after = await until('the music did not come back into step with the show after a freeze', 30, (limit) =>
+      (Math.abs(window.frames_.lag) <= limit ? { lag: window.frames_.lag, phase: window.frames_.last.phase } : null),
+    Math.abs(before) + 0.05);
+    note(`frozen for 3 s: the music ahead of the show's clock by ${before.toFixed(3)} s before, ` +
+      `${after.lag.toFixed(3)} s after`);
+    if (!frozen) fail('the page was never frozen');
+    if (after.phase !== 'intro') fail(`the Intro ended while the page was frozen (${after.phase})`);
+    await cdp.detach();
+    // The protocol's freeze leaves the page counted as hidden until another
+    // tab has been in front.
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await page.bringToFront();
+    await until("the show's tab did not come back after the freeze", 60, () => document.visibilityState === 'visible');
+    await other.close();
+  }
+
   // Right ends the Intro: the first slide.
   const SKY = '560x240+220+10';  // upper right of a slide, away from the chef, captions and buttons
   const atRest = (slot) => `s.phase === 'slideshow' && s.slot === ${slot} && s.wipe < 0 ? 1 : null`;
