@@ -1,11 +1,12 @@
-# `make run` builds and starts the show; `make test` proves everything.
+# `make run` builds and starts the show; `make test` proves everything; `make
+# check` runs the quick tests.
 # Each target installs what it needs through scripts/setup.sh first.
 BUILD ?= build
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_BUILD = cmake --build $(BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
 
-.PHONY: all setup configure build run test contact-sheet clean web serve-web package install uninstall video screenshots drill check-sanitize
+.PHONY: all setup configure build run test check contact-sheet clean web serve-web package install uninstall video screenshots drill check-sanitize
 
 all: build
 
@@ -24,13 +25,27 @@ run: setup configure
 build: configure
 	@$(CMAKE_BUILD)
 
-# Every test; the ones that need a display get a virtual X server with software OpenGL.
+# Every test, each GoogleTest case in a process of its own, the slow and the
+# end-to-end ones too (not the batches, which `make check` runs in their place);
+# the ones that need a display get a virtual X server with software OpenGL.
+XVFB = xvfb-run -a -s "-screen 0 1024x768x24"
 test:
 	@bash scripts/setup.sh test
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
 	@$(CMAKE_BUILD)
 	@BUILD=$(BUILD) bash web/build.sh >/dev/null
-	cd $(BUILD) && WEB_OUT_READY=1 xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
+	cd $(BUILD) && WEB_OUT_READY=1 $(XVFB) ctest --output-on-failure -LE batch
+
+# The quick tier: builds what changed, then every unit test, each GoogleTest
+# program's cases in a few processes side by side, the layout and the docs
+# check; not the slow cases nor the end-to-end runs (docs/testing.md). Two of
+# ctest's slots a core: a batch that draws takes two, one that mostly waits one.
+CHECK_JOBS ?= $(shell echo $$(( $$(nproc) * 2 )))
+check:
+	@bash scripts/setup.sh test
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_RULE_MESSAGES=OFF >/dev/null
+	@$(CMAKE_BUILD)
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -L check -j $(CHECK_JOBS)
 
 # The program with AddressSanitizer and UndefinedBehaviorSanitizer, its unit
 # and end-to-end tests with leak detection on (not the package's and the web
@@ -45,7 +60,7 @@ check-sanitize:
 	@bash scripts/setup.sh test
 	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIJOTINE_SANITIZE=ON -DCMAKE_RULE_MESSAGES=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j2 -- --no-print-directory | sed -u '/Built target/d'
-	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -E '^e2e_(package|reproducible|web)$$' 
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) $(XVFB) ctest --output-on-failure -LE batch -E '^e2e_(package|reproducible|web)$$' 
 	@$(MAKE) --no-print-directory drill BUILD=$(SANITIZE_BUILD)
 
 # Every file of the data set in turn missing, empty, cut in half, random,

@@ -37,10 +37,6 @@ if(GTest_FOUND)
     target_link_libraries(test_record PRIVATE mijotine_record test_support GTest::gtest_main)
     target_compile_definitions(test_record PRIVATE MIJOTINE_RECORD="$<TARGET_FILE:mijotine-record>")
     add_dependencies(test_record mijotine-record data)
-    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/testrun/record)
-    gtest_discover_tests(test_record
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/testrun/record
-      DISCOVERY_MODE PRE_TEST
-      PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy" TIMEOUT 900)
+    # Its tests are registered with the others' (CMakeLists.txt).
   endif()
 endif()
