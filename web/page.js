@@ -388,8 +388,8 @@
       const path = '/data/' + name;
       waiting.push({ path, blob: new Blob([Module.FS.readFile(path)], { type: 'image/jpeg' }) });
     }
-    // Two at a time, from the moment the package is in: all at once, the
-    // decoders would take every core from the page showing its question.
+    // Two at a time, from the page's first paint: all at once, the decoders
+    // would take every core from the page showing its question.
     const decodeNext = () => {
       const next = waiting.shift();
       if (!next) return Promise.resolve();
@@ -398,7 +398,7 @@
         .catch(() => {})  // the program decodes it itself, and says so if it cannot
         .then(decodeNext);
     };
-    const pictures = [decodeNext(), decodeNext()];
+    const pictures = [firstPaint().then(decodeNext), firstPaint().then(decodeNext)];
     try {
       const face = new FontFace(FONT_FILE, Module.FS.readFile('/' + FONT_FILE));
       fontLoaded = face.load().then((loaded) => { document.fonts.add(loaded); }, () => {});
@@ -435,11 +435,12 @@
       hasAnswer: () => answer !== null,
       onRuntimeInitialized: () => mark('program started'),
       // The show's question: the dialog is up from the start, so the answer
-      // may come before the program has arrived.
+      // may come before the program has arrived. The show goes on from it
+      // once the page has been painted, since it asks for WebGL next.
       askQuestion: function (title, text) {
         document.getElementById('question-title').textContent = title;
         document.getElementById('question-text').textContent = text;
-        return Promise.all([answered, fontLoaded]).then(([which]) => {
+        return Promise.all([answered, fontLoaded, firstPaint()]).then(([which]) => {
           if (which !== ANSWERS.cancel) {
             status.dataset.done = '1';
             status.textContent = soundProblem;
@@ -488,12 +489,12 @@
     });
   }
 
-  // The song is decoded as soon as it is here, for the music to take when
-  // it starts. Without it the show plays in silence, as it does without its
+  // The song is decoded as soon as it is here and the page has been
+  // painted, for the music to take when it starts. Without it the show plays in silence, as it does without its
   // music file anywhere, and the page says why.
   function decodeSong(song) {
     const decoding = window.OfflineAudioContext ? new OfflineAudioContext(2, 1, 44100) : null;
-    const decoded = song.then((bytes) => {
+    const decoded = song.then((bytes) => firstPaint().then(() => bytes)).then((bytes) => {
       if (!decoding) throw new Error('no Web Audio');
       // Decoding takes its buffer away; the kept copy still reads from it.
       return decoding.decodeAudioData(bytes.buffer.slice(0));
@@ -512,7 +513,7 @@
 
   // The program compiled as soon as it is here; the script runs once the
   // package and the program are here, so that nothing of the show waits on
-  // a file that never comes.
+  // a file that never comes, and the page has been painted.
   function startProgram(script, program, data) {
     const compiled = program.then((bytes) => WebAssembly.compile(bytes).catch(() => {
       throw new FileProblem("The show's program (mijotine.wasm) is damaged: this browser could not compile it.",
@@ -524,7 +525,7 @@
           'Reload the page, or try another browser.'));
       return {};
     };
-    Promise.all([script, compiled, data]).then(([source, , package_]) => {
+    Promise.all([script, compiled, data, firstPaint()]).then(([source, , package_]) => {
       if (failed) return;
       Module.getPreloadedPackage = () => package_.buffer;
       const tag = document.createElement('script');
@@ -551,10 +552,13 @@
     }, 1000), () => {});
   }
 
-  // Once the page has been painted, or after two seconds without a paint (a
-  // tab opened in the background): until the browser's drawing has started,
-  // the first WebGL context a page asks for holds the page's thread until it
-  // has, which would hold up the question's answer and the pictures too.
+  // Once the page's first paint with the question in it is on the screen.
+  // Until then the page starts nothing that takes the machine's time (the
+  // decoders, the program, a WebGL context): on a machine of two cores the
+  // browser's own drawing of that first frame has to share them, and until
+  // it has, the first WebGL context a page asks for holds the page's thread.
+  // A page in the background is not painted: after two seconds there (five
+  // in front, for a browser that never says it painted) it goes on without.
   let painted = null;
   function firstPaint() {
     if (painted) return painted;
@@ -562,13 +566,17 @@
       setTimeout(() => {
         Module.painted = true;  // for the program, where no paint is reported
         resolve();
-      }, 2000);
-      try {
+      }, document.hidden ? 2000 : 5000);
+      const types = (window.PerformanceObserver && PerformanceObserver.supportedEntryTypes) || [];
+      if (types.includes('paint')) {
+        // The first paint with content: chromium may first paint the
+        // backgrounds alone, and work started there holds up the next.
         new PerformanceObserver((list, observer) => {
+          if (!list.getEntries().some((entry) => entry.name === 'first-contentful-paint')) return;
           observer.disconnect();
           setTimeout(resolve, 0);
         }).observe({ type: 'paint', buffered: true });
-      } catch (e) {
+      } else {
         requestAnimationFrame(() => setTimeout(resolve, 0));
       }
     });
