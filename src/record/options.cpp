@@ -31,7 +31,7 @@ void printUsage(std::FILE* to) {
                  "                        then be left out to save stills only\n"
                  "      --quality N       constant-quality level (x264/VP9 CRF, lower is better;\n"
                  "                        WebP quality 0-100); default 20, 32 and 70\n"
-                 "      --preset NAME     x264 speed preset (default veryfast)\n"
+                 "      --preset NAME     x264 speed preset for the H.264 formats (default veryfast)\n"
                  "  -C, --directory DIR   run in DIR, which holds the data set in data/ (default:\n"
                  "                        the installed data set, or . in a build tree)\n"
                  "  -q, --quiet           no progress report\n"
@@ -40,7 +40,8 @@ void printUsage(std::FILE* to) {
                  "\n"
                  "Needs no display: it draws offscreen through SDL's offscreen video driver (OpenGL\n"
                  "by EGL) unless SDL_VIDEODRIVER names another. Exit status: 0 when the file is\n"
-                 "written, 1 when recording failed or was interrupted, 2 on bad usage or a bad tour.\n",
+                 "written, 1 when recording failed or was interrupted or a still was not taken (the\n"
+                 "show ended first), 2 on bad usage or a bad tour.\n",
                  kRecorderName);
 }
 

@@ -3,6 +3,12 @@
 // Scroller's background are copied into each frame (glBlitFramebuffer, a
 // plain memory copy into the recorder's framebuffer object on a software
 // renderer) instead of being drawn as a full-screen quad.
+//
+// Measured on the whole show at 1440 x 1080 (CPU seconds, two alternating
+// pairs of runs): 152 and 144 with both; 163 and 173 without the slides'
+// copies; 169 and 153 without the background's. A copy of the picture a
+// wipe leaves, drawn whole under the disc, saved nothing (153 and 142
+// without it) and is not made. In a window the copy cost as much as the quad.
 
 #include <vector>
 

@@ -138,19 +138,61 @@ void clearStencil() {
 
 }  // namespace
 
+namespace {
+
+// Everywhere outside the hole, or everywhere when there is none: the frame's
+// drawing goes there, the hole gets the new picture's own quad.
+template <class Draw>
+void aroundHoleOf(const WipeHole& hole, Draw draw) {
+    if (hole.x0 < hole.x1 && hole.y0 < hole.y1)
+        drawAroundHole(hole, draw);
+    else
+        draw();
+}
+
+}  // namespace
+
+void SlideTransition::drawThroughStencil(const WipeHole& hole, const Vector3* outline, int n) {
+    // The disc's long thin triangles cost most where they overlap most, so
+    // they only mark the stencil, and each picture is shaded once, where it
+    // shows, by its own full-screen quad. Each frame marks with the next
+    // value, so that what earlier frames left never counts.
+    if (++stencilMark > 255) stencilMark = 1;
+    if (stencilMark == 1) clearStencil();
+    glEnable(GL_STENCIL_TEST);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_TEXTURE_2D);
+    glStencilFunc(GL_ALWAYS, stencilMark, 0xff);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    aroundHoleOf(hole, [&] { drawOutline(outline, n); });
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glStencilFunc(GL_NOTEQUAL, stencilMark, 0xff);
+    glBindTexture(GL_TEXTURE_2D, fromTexture);
+    aroundHoleOf(hole, [] { drawFullscreenQuad(); });
+    glStencilFunc(GL_EQUAL, stencilMark, 0xff);
+    glBindTexture(GL_TEXTURE_2D, toTexture);
+    aroundHoleOf(hole, [] { drawFullscreenQuad(); });
+    glDisable(GL_STENCIL_TEST);
+}
+
+void SlideTransition::drawDiscOver(const WipeHole& hole, const Vector3* outline, int n) {
+    // The picture being left, then the disc over it. The whole quad and the
+    // whole outline are drawn each time, cut by the scissor, so every pixel
+    // gets what they would give it.
+    glBindTexture(GL_TEXTURE_2D, fromTexture);
+    aroundHoleOf(hole, [] { drawFullscreenQuad(); });
+    glBindTexture(GL_TEXTURE_2D, toTexture);
+    aroundHoleOf(hole, [&] { drawOutline(outline, n); });
+}
+
 void SlideTransition::drawFrame(bool centred) {
     const TransitionShape shape = transitionShape(remaining, duration, centreJitter, centred);
     Vector3 outline[kTransitionMaxVertices];
     const int n = transitionOutline(shape, outline);
     const WipeHole hole = wipeHole(shape);
     const bool hasHole = hole.x0 < hole.x1 && hole.y0 < hole.y1;
-    // Everywhere outside the hole, or everywhere when there is none.
-    const auto aroundHole = [&](auto draw) {
-        if (hasHole)
-            drawAroundHole(hole, draw);
-        else
-            draw();
-    };
 
     // Both pictures are opaque and shown as they are: no blending is needed,
     // and the texture replaces the colour (the same pixels as multiplying by
@@ -163,47 +205,14 @@ void SlideTransition::drawFrame(bool centred) {
     GLint envMode = GL_MODULATE;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    const bool stencilled = useStencil && drawingPath().stencil;
-    // Where the picture being left has a copy (the recorder's), it is copied
-    // in whole, and the new one's quad then covers the disc: the same pixels.
-    PictureCopies* copies = drawingPath().copies;
-    const bool fromCopied = stencilled && copies && copies->draw(fromTexture);
     if (hasHole) glEnable(GL_SCISSOR_TEST);
-    if (stencilled) {
-        // The disc's long thin triangles cost most where they overlap most, so
-        // they only mark the stencil, and each picture is shaded once, where
-        // it shows, by its own full-screen quad. Each frame marks with the
-        // next value, so that what earlier frames left never counts.
-        if (++stencilMark > 255) stencilMark = 1;
-        if (stencilMark == 1) clearStencil();
-        const GLint mark = stencilMark;
-        glEnable(GL_STENCIL_TEST);
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        glDisable(GL_TEXTURE_2D);
-        glStencilFunc(GL_ALWAYS, mark, 0xff);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-        aroundHole([&] { drawOutline(outline, n); });
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glEnable(GL_TEXTURE_2D);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        if (!fromCopied) {
-            glStencilFunc(GL_NOTEQUAL, mark, 0xff);
-            glBindTexture(GL_TEXTURE_2D, fromTexture);
-            aroundHole([] { drawFullscreenQuad(); });
-        }
-        glStencilFunc(GL_EQUAL, mark, 0xff);
-        glBindTexture(GL_TEXTURE_2D, toTexture);
-        aroundHole([] { drawFullscreenQuad(); });
-        glDisable(GL_STENCIL_TEST);
-    } else {
-        // The picture being left, then the disc over it. The whole quad and
-        // the whole outline are drawn each time, cut by the scissor, so every
-        // pixel gets what they would give it.
-        glBindTexture(GL_TEXTURE_2D, fromTexture);
-        aroundHole([] { drawFullscreenQuad(); });
-        glBindTexture(GL_TEXTURE_2D, toTexture);
-        aroundHole([&] { drawOutline(outline, n); });
-    }
+    // The drawing path says whether the drawable has a stencil buffer (the
+    // window and the recorder's framebuffer ask for one); both ways give the
+    // same pixels.
+    if (useStencil && drawingPath().stencil)
+        drawThroughStencil(hole, outline, n);
+    else
+        drawDiscOver(hole, outline, n);
     if (hasHole) {
         // The disc is sure to cover the hole: there the new picture's own
         // quad, which gives the same picture as the disc, is all there is.

@@ -3,6 +3,8 @@
 
 #include "math/vector3.h"
 
+struct WipeHole;
+
 class SlideTransition {
 public:
     float duration = -1;       // seconds; -1 until the first start
@@ -34,6 +36,9 @@ public:
 
 private:
     bool drawVariant(bool centred);
+    // drawFrame's two ways, everywhere outside the hole (WipeHole below).
+    void drawThroughStencil(const WipeHole& hole, const Vector3* outline, int n);
+    void drawDiscOver(const WipeHole& hole, const Vector3* outline, int n);
 };
 
 // The geometry of one frame of a transition, computed without GL so that it

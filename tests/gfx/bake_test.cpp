@@ -11,20 +11,6 @@
 
 namespace {
 
-// A rescaled-size picture of noise, which its linear filter blurs: a bake
-// that is shifted, flipped or filtered again cannot pass for it.
-GLuint noisePicture() {
-    PreparedPicture picture;
-    picture.width = 1024;
-    picture.height = 512;
-    picture.format = GL_RGBA;
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
-    std::srand(11);
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>(std::rand());
-    return static_cast<GLuint>(uploadPicture(picture));
-}
-
 // The whole window as a frame leaves it: the picture full-screen, opaque, at
 // the given brightness.
 std::vector<unsigned char> drawn(GLuint picture, float brightness) {

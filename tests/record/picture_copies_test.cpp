@@ -18,24 +18,6 @@
 #include "record/picture_copies.h"
 #include "support/gl_context.h"
 
-namespace {
-
-// Noise at the pictures' stored size, which the quad's filter blurs: a copy
-// shifted, flipped or filtered again cannot pass for it.
-GLuint noisePicture() {
-    PreparedPicture picture;
-    picture.width = 1024;
-    picture.height = 512;
-    picture.format = GL_RGBA;
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
-    std::srand(11);
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>(std::rand());
-    return static_cast<GLuint>(uploadPicture(picture));
-}
-
-}  // namespace
-
 TEST(PictureCopies, InTheRecordersFramebufferACopyGivesTheQuadsVeryPixels) {
     ensureGlWindow();
     Framebuffer framebuffer;

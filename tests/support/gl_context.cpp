@@ -7,6 +7,7 @@
 #include <SDL/SDL_opengl.h>
 
 #include "core/drawing_area.h"
+#include "gfx/textures.h"
 #include "gfx/window.h"
 
 void ensureGlWindow() {
@@ -74,4 +75,16 @@ unsigned int solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
     return t;
+}
+
+unsigned int noisePicture() {
+    PreparedPicture picture;
+    picture.width = 1024;
+    picture.height = 512;
+    picture.format = GL_RGBA;
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * 4);
+    std::srand(11);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>(std::rand());
+    return static_cast<unsigned int>(uploadPicture(picture));
 }

@@ -24,3 +24,8 @@ void resetGlFrame();
 
 // A 16 x 16 texture of one RGBA colour, sampled nearest.
 unsigned int solidTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+
+// Noise at the full-screen pictures' stored size (1024 x 512), opaque, which
+// a quad's filter blurs: a picture shifted, flipped or filtered again cannot
+// pass for its drawing.
+unsigned int noisePicture();
