@@ -498,6 +498,20 @@ TEST(Recorder, AnyStopSignalLeavesNoFileAndAKilledRunsLeftoversGo) {
     EXPECT_TRUE(exists(out));
 }
 
+TEST(Recorder, ATourWhoseQuitComesWhileLoadingStillEnds) {
+    // The show does not listen during its loading screen: the window is asked
+    // to close again a minute after the tour's end, and the recording ends
+    // (`timeout` only keeps a failing run from hanging the suite).
+    writeFile("early-quit.tour", "0.2 quit\n");
+    const std::string out = here("early-quit.mp4");
+    std::remove(out.c_str());
+    const Result run = record("-q --tour early-quit.tour " + out, "timeout -s KILL 600 ");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const Media m = readMedia(out, false);
+    EXPECT_GT(m.duration, 60.0);
+    EXPECT_LT(m.duration, 75.0);
+}
+
 TEST(Tour, ReadsEveryFormAndNamesTheBadLine) {
     Tour tour;
     std::string error;
