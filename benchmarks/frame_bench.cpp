@@ -194,6 +194,7 @@ bool openBenchWindow(int width, int height) {
     }
     initGl(800, 600);
     setDrawable(width, height);
+    decideDrawingPath();  // as loadShow does: the stencil, the largest texture for the bakes
     pushOrtho2D(800, 600);
     std::printf("\n======== %d x %d\nGL renderer: %s\n", width, height,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
