@@ -38,7 +38,7 @@ bool keepsCopy(int slot) {
     return (kSlotFirstSlide <= slot && slot <= kSlotLastSlide) || slot == kSlotScrollerBackground;
 }
 
-// The bake under way, between its two halves.
+// The bake under way, between its two halves and its bands.
 FullscreenBake bake;
 
 // Each stage's step i; false while the step needs another call.
@@ -54,17 +54,16 @@ bool makeGlyphs(int i) {
 }
 
 // The full-screen pictures, a half of one a step; each takes its place in
-// the table once whole. (Halves cut into bands of rows, a band a frame, gave
-// the Intro's worst frame at 1440 x 1080 no more than 3 %: 16.6 rather than
-// 17.1 ms, and are not made.)
+// the table once whole. On a drawable larger than 800 x 600 a half takes a
+// few calls, a band of rows each, so that no frame pays for a whole one: the
+// Intro's worst frame at 1440 x 1080 was 14.8 and 18.7 ms with the bands,
+// 21.4 and 20.6 without (two alternating pairs).
 bool bakePicture(int i) {
     if (!textures) return true;
     const int slot = i / 2;
-    if (i % 2 == 0) {
-        bake.draw(slotTexture(slot));  // false: nothing to bake, and finish gives 0
-        return true;
-    }
-    const unsigned int baked = bake.finish(keepsCopy(slot));
+    if (i % 2 == 0) return bake.drawPart(slotTexture(slot));
+    unsigned int baked = 0;
+    if (!bake.finishPart(baked, keepsCopy(slot))) return false;
     if (baked) {
         GLuint picture = slotTexture(slot);
         glDeleteTextures(1, &picture);
@@ -74,8 +73,9 @@ bool bakePicture(int i) {
 }
 
 // After the bakes, so that these draw with the pictures the frames will.
-// On one quiet pair of runs at 800 x 600, the Scroller's worst frame was 8.0
-// ms with the rehearsals and 11.9 without (the wipe's 10.9 and 11.2).
+// The Scroller's worst frame, two alternating pairs: at 800 x 600 4.9 and
+// 5.0 ms with the rehearsals, 10.0 and 8.3 without; at 1440 x 1080 13.1 and
+// 15.2 with, 13.9 and 17.5 without.
 bool rehearseScroller(int i) {
     if (i == 0) {
         rehearse([] { drawScrollerText(0); });

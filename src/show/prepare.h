@@ -13,7 +13,8 @@
 // The full-screen pictures fill the table's first slots, up to the Scroller's background.
 constexpr int kBakedPictures = kSlotScrollerBackground + 1;
 constexpr int kPreparationSteps = 11 + 2 * kBakedPictures;
-// The steps done so far.
+// The steps done so far; a bake's half on a drawable larger than 800 x 600
+// takes a few calls, a band each, before it counts as done.
 extern int preparationSteps;
 
 // Does the next step; false, and nothing done, once every step is done.

@@ -662,16 +662,37 @@ protected:
         glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
         ASSERT_GE(stencilBits, 8);
         sized = loadTable([](const std::string& p) { return loadTexture(p.c_str()); });
-        // Baked as the show bakes them ahead at this size.
+        // Baked as the show bakes them ahead at this size, in bands of rows,
+        // a band a call; the first also whole, which the bands must give
+        // pixel for pixel.
+        GLuint whole = 0;
         for (int slot = 0; slot < kBakedPictures; ++slot) {
             FullscreenBake bake;
             const unsigned int picture = static_cast<unsigned int>(sized[slot]);
-            ASSERT_TRUE(bake.draw(picture));
-            const unsigned int baked = bake.finish();
+            if (slot == 0) {
+                ASSERT_TRUE(bake.draw(picture));
+                whole = bake.finish();
+                ASSERT_NE(whole, 0u);
+            }
+            int calls = 0;
+            while (!bake.drawPart(picture)) ++calls;
+            unsigned int baked = 0;
+            while (!bake.finishPart(baked)) ++calls;
+            // Bands of about 800 x 600 pixels at most.
+            const int bands = (GetParam().width * GetParam().height + 800 * 600 - 1) / (800 * 600);
+            EXPECT_EQ(calls, 2 * (bands - 1));
             ASSERT_NE(baked, 0u);
             glDeleteTextures(1, &picture);
             sized[slot] = static_cast<int>(baked);
         }
+        const auto drawnWith = [&](GLuint texture) {
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glColor3f(1, 1, 1);
+            drawOpaqueFullscreenQuad();
+            return target->read();
+        };
+        EXPECT_TRUE(drawnWith(whole) == drawnWith(static_cast<GLuint>(sized[0])));
+        glDeleteTextures(1, &whole);
         target->leave();
     }
 
