@@ -12,7 +12,6 @@ namespace {
 DrawingArea area;
 int drawableWidth = 800, drawableHeight = 600;
 DrawingPath path;
-PictureCopies* pictureCopies = nullptr;
 
 // The drawable's column where x of the 800 x 600 space falls, and its row
 // (from the bottom) where y (from the top) falls; at 800 x 600 both are the
@@ -112,12 +111,8 @@ void decideDrawingPath() {
     path.stencil = stencilBits >= 8;
     path.offscreen = framebuffer != 0;
     path.largestTexture = largest;
-    path.copies = pictureCopies;
 }
 
 const DrawingPath& drawingPath() { return path; }
 
-void setPictureCopies(PictureCopies* copies) {
-    pictureCopies = copies;
-    path.copies = copies;
-}
+void setPictureCopies(PictureCopies* copies) { path.copies = copies; }

@@ -77,9 +77,9 @@ struct DrawingPath {
     PictureCopies* copies = nullptr;
 };
 
-// Reads what the current GL context offers into the drawing path, with the
-// picture copies given by setPictureCopies (none until then).
+// Reads what the current GL context offers into the drawing path; the
+// picture copies stay those setPictureCopies gave (none until then).
 void decideDrawingPath();
 const DrawingPath& drawingPath();
-// The recorder's copies, for the drawing path decided next; null for none.
+// The recorder's copies in the drawing path; null for none.
 void setPictureCopies(PictureCopies* copies);
