@@ -10,7 +10,7 @@ set(MIJOTINE_DATA_SET_HEADER ${CMAKE_CURRENT_LIST_DIR}/../src/core/data_set.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${MIJOTINE_DATA_SET_HEADER})
 
 function(mijotine_data_files var)
-  set(entry "^ *{[^,\"]+, *\"([^\"]+)\", *DataSource::([A-Za-z]+), *\"[^\"]*\"},")
+  set(entry "^ *{[^,\"]+, *\"([^\"]+)\", *DataSource::([A-Za-z]+), *\"[^\"]*\", *(nullptr|\"[^\"]*\")},")
   file(STRINGS ${MIJOTINE_DATA_SET_HEADER} lines REGEX "${entry}")
   file(STRINGS ${MIJOTINE_DATA_SET_HEADER} loose REGEX "^ *{.*DataSource::")
   list(LENGTH lines found)

@@ -13,6 +13,8 @@
 // and black everywhere else, so JPEG blocks never mix two regions.
 #include "pictures/pictures.h"
 #include "pictures/props.h"
+#include "pictures/words.h"
+#include "core/data_set.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,18 +114,18 @@ void loadingPanel(Canvas& a) {
     t.fill = pal::cream;
     t.outline = 4;
     t.outlineColour = pal::copperDark;
-    drawText(p.cr, "Mijotine!", 14, 52, Align::Left, t);
+    drawText(p.cr, wordsLine(kSlotAtlas, 0), 14, 52, Align::Left, t);
     TextStyle s;
     s.size = 17;
     s.bold = false;
     s.italic = true;
     s.fill = pal::copperLight;
-    drawText(p.cr, "is warming up...", 16, 84, Align::Left, s);
+    drawText(p.cr, wordsLine(kSlotAtlas, 1), 16, 84, Align::Left, s);
     TextStyle u;
     u.family = "DejaVu Sans";
     u.size = 11;
     u.fill = pal::creamDark;
-    drawText(p.cr, "ISSUE 1  -  STOVECRAFT", 16, 108, Align::Left, u);
+    drawText(p.cr, wordsLine(kSlotAtlas, 2), 16, 108, Align::Left, u);
     // the pot under the steam frames (their centre is at panel x 220)
     burnerFlames(p.cr, 220, 120, 60, 9, 5);
     potSide(p, 220, 114, 62, 46, pal::tomato, true);

@@ -1,4 +1,5 @@
 #include "pictures/canvas.h"
+#include "pictures/words.h"
 
 #include <turbojpeg.h>
 
@@ -327,6 +328,7 @@ double textWidth(cairo_t* cr, const std::string& text, const TextStyle& st) {
 
 double drawText(cairo_t* cr, const std::string& text, double x, double y, Align align,
                 const TextStyle& st) {
+    if (drawnText) drawnText->push_back(text);
     cairo_save(cr);
     selectFont(cr, st);
     cairo_text_extents_t ext;

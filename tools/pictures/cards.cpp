@@ -2,6 +2,8 @@
 // background of the scrolling text.
 #include "pictures/pictures.h"
 #include "pictures/props.h"
+#include "pictures/words.h"
+#include "core/data_set.h"
 
 #include <cmath>
 
@@ -86,14 +88,14 @@ void card1(Canvas& c) {
     st.outline = 10;
     st.outlineColour = pal::copperDark;
     st.shadow = 8;
-    drawText(cr, "Mijotine!", 400, 210, Align::Centre, st);
+    drawText(cr, wordsLine(kSlotFirstCard + 0, 0), 400, 210, Align::Centre, st);
     TextStyle sub;
     sub.size = 24;
     sub.bold = false;
     sub.italic = true;
     sub.fill = pal::copperLight;
-    drawText(cr, "the slow-cooking magazine for your screen", 400, 255, Align::Centre, sub);
-    ribbon(c, 400, 310, 230, 52, "ISSUE 1", 30);
+    drawText(cr, wordsLine(kSlotFirstCard + 0, 1), 400, 255, Align::Centre, sub);
+    ribbon(c, 400, 310, 230, 52, wordsLine(kSlotFirstCard + 0, 2), 30);
     vignette(c, 0.5);
     c.grain(0.025, 131);
 }
@@ -159,13 +161,13 @@ void card2(Canvas& c) {
     a.bold = false;
     a.italic = true;
     a.fill = pal::ink;
-    drawText(cr, "In the kitchen with", 400, py + 52, Align::Centre, a);
+    drawText(cr, wordsLine(kSlotFirstCard + 1, 0), 400, py + 52, Align::Centre, a);
     TextStyle b;
     b.size = 64;
     b.fill = pal::tomato;
     b.outline = 3;
     b.outlineColour = pal::tomatoDark;
-    drawText(cr, "Stovecraft", 400, py + 122, Align::Centre, b);
+    drawText(cr, wordsLine(kSlotFirstCard + 1, 1), 400, py + 122, Align::Centre, b);
     vignette(c, 0.5);
     c.grain(0.025, 132);
 }
@@ -197,12 +199,12 @@ void card3(Canvas& c) {
     s1.family = "DejaVu Sans";
     s1.size = 18;
     s1.fill = pal::copperDark;
-    drawText(cr, "ON TODAY'S STOVE", px + pw / 2, py + 60, Align::Centre, s1);
+    drawText(cr, wordsLine(kSlotFirstCard + 2, 0), px + pw / 2, py + 60, Align::Centre, s1);
     TextStyle s2;
     s2.size = 46;
     s2.fill = pal::wine;
-    drawText(cr, "Boeuf", px + pw / 2, py + 130, Align::Centre, s2);
-    drawText(cr, "Bourguignon", px + pw / 2, py + 182, Align::Centre, s2);
+    drawText(cr, wordsLine(kSlotFirstCard + 2, 1), px + pw / 2, py + 130, Align::Centre, s2);
+    drawText(cr, wordsLine(kSlotFirstCard + 2, 2), px + pw / 2, py + 182, Align::Centre, s2);
     cairo_move_to(cr, px + 80, py + 210);
     cairo_line_to(cr, px + pw - 80, py + 210);
     setRgb(cr, pal::copper);
@@ -213,15 +215,14 @@ void card3(Canvas& c) {
     s3.bold = false;
     s3.italic = true;
     s3.fill = pal::ink;
-    const char* lines[] = {"beef, bacon, a bottle of red,", "onions, carrots, mushrooms,",
-                           "herbs and time.", "", "Seven steps.", "One slow pot."};
+    // the menu's six lines, an empty one among them
     for (int i = 0; i < 6; ++i)
-        drawText(cr, lines[i], px + pw / 2, py + 255 + i * 32, Align::Centre, s3);
+        drawText(cr, wordsLine(kSlotFirstCard + 2, 3 + i), px + pw / 2, py + 255 + i * 32, Align::Centre, s3);
     TextStyle s4;
     s4.family = "DejaVu Sans";
     s4.size = 15;
     s4.fill = pal::copperDark;
-    drawText(cr, "use the arrow keys to turn the pages", px + pw / 2, py + ph - 30, Align::Centre, s4);
+    drawText(cr, wordsLine(kSlotFirstCard + 2, 9), px + pw / 2, py + ph - 30, Align::Centre, s4);
     vignette(c, 0.5);
     c.grain(0.025, 133);
 }
@@ -249,16 +250,14 @@ void closing1(Canvas& c) {
     t.fill = pal::tomato;
     t.outline = 3;
     t.outlineColour = pal::tomatoDark;
-    drawText(cr, "Merci!", 400, py + 100, Align::Centre, t);
+    drawText(cr, wordsLine(kSlotOutroCard1, 0), 400, py + 100, Align::Centre, t);
     TextStyle s;
     s.size = 20;
     s.bold = false;
     s.italic = true;
     s.fill = pal::ink;
-    drawText(cr, "Thank you for cooking along.", 400, py + 140, Align::Centre, s);
+    drawText(cr, wordsLine(kSlotOutroCard1, 1), 400, py + 140, Align::Centre, s);
     // The same crew that signs the messages in the scroll text.
-    const char* roles[] = {"Presenter", "Editor", "Pictures", "Music", "Program"};
-    const char* names[] = {"Stovecraft", "Saucier", "Pepperpot", "Kettle", "Whisk"};
     TextStyle r;
     r.family = "DejaVu Sans";
     r.size = 17;
@@ -268,8 +267,9 @@ void closing1(Canvas& c) {
     n.fill = pal::wine;
     for (int i = 0; i < 5; ++i) {
         double y = py + 200 + i * 56;
-        drawText(cr, roles[i], 385, y, Align::Right, r);
-        drawText(cr, names[i], 405, y + 2, Align::Left, n);
+        const auto [role, name] = wordsColumns(wordsLine(kSlotOutroCard1, 2 + i));
+        drawText(cr, role, 385, y, Align::Right, r);
+        drawText(cr, name, 405, y + 2, Align::Left, n);
     }
     vignette(c, 0.5);
     c.grain(0.025, 141);
@@ -292,14 +292,14 @@ void closing2(Canvas& c) {
     t.outline = 8;
     t.outlineColour = pal::copperDark;
     t.shadow = 6;
-    drawText(cr, "À bientôt!", 400, 160, Align::Centre, t);
+    drawText(cr, wordsLine(kSlotOutroCard2, 0), 400, 160, Align::Centre, t);
     TextStyle s;
     s.size = 28;
     s.bold = false;
     s.italic = true;
     s.fill = pal::copperLight;
-    drawText(cr, "Issue 2 is already simmering.", 400, 215, Align::Centre, s);
-    ribbon(c, 400, 275, 300, 46, "SEE YOU IN ISSUE 2", 24);
+    drawText(cr, wordsLine(kSlotOutroCard2, 1), 400, 215, Align::Centre, s);
+    ribbon(c, 400, 275, 300, 46, wordsLine(kSlotOutroCard2, 2), 24);
     vignette(c, 0.55);
     c.grain(0.025, 142);
 }

@@ -3,6 +3,8 @@
 // outlined, and the lettering is large.
 #include "pictures/pictures.h"
 #include "pictures/props.h"
+#include "pictures/words.h"
+#include "core/data_set.h"
 
 #include <algorithm>
 #include <cmath>
@@ -279,18 +281,9 @@ void drawBubble(Canvas& c) {
 
 namespace {
 
+// A caption's lines, as the data set's table words them.
 struct Caption {
-    std::vector<const char*> lines;
-};
-
-const Caption captions[7] = {
-    {{"Meet the cast:", "beef, wine", "& friends!"}},
-    {{"Brown it well.", "Colour", "is flavour!"}},
-    {{"Bacon first.", "Always", "bacon first."}},
-    {{"A splash for", "the pot...", "a sip for me!"}},
-    {{"Lid on,", "flame low.", "Now: patience."}},
-    {{"Butter makes", "everything", "better."}},
-    {{"Bon appétit!", "Worth every", "hour."}},
+    std::vector<std::string> lines;
 };
 
 }  // namespace
@@ -306,7 +299,7 @@ static double usableHalfWidth(const BubbleShape& b, double y) {
 void drawCaption(Canvas& c, int k) {
     cairo_t* cr = c.cr;
     BubbleShape b;
-    const Caption& cap = captions[std::clamp(k, 0, 6)];
+    const Caption cap{pictureWords(kSlotFirstCaption + std::clamp(k, 0, 6))};
     int n = static_cast<int>(cap.lines.size());
     TextStyle st;
     st.family = "DejaVu Sans Condensed";

@@ -1,4 +1,7 @@
 // mkpictures <outdir>: draws every picture of the data set (core/data_set.h).
+// mkpictures --words: draws every picture that has words in the table and
+// prints each string it set, a line each as "name<TAB>string", for the test
+// that holds the lettering to the table.
 // mkpictures --icons <outdir>: draws the desktop icon as icon-<size>.png at
 // each size the menu's icon theme asks for, the same art as the data set's window
 // icon drawn afresh at every size; --web-icons at the two sizes of the web page's
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "core/data_set.h"
+#include "pictures/words.h"
 
 namespace {
 
@@ -34,6 +38,7 @@ bool report(bool ok, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--words") return printDrawnWords() ? 0 : 1;
     const std::string mode = argc == 3 ? argv[1] : "";
     const bool icons = mode == "--icons" || mode == "--web-icons";
     if (argc != 2 && !icons) {

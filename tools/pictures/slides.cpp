@@ -4,6 +4,8 @@
 // buttons sit at x 709..778, y 550..579: each subject keeps clear of them.
 #include "pictures/pictures.h"
 #include "pictures/props.h"
+#include "pictures/words.h"
+#include "core/data_set.h"
 
 #include <cmath>
 
@@ -90,7 +92,7 @@ void slideIngredients(Canvas& c) {
     garlicClove(cr, 598, 518, 13, 0.6);
     garlicClove(cr, 540, 515, 12, -0.4);
     bayLeaf(cr, 740, 510, 60, -0.8);
-    headingCard(c, 22, 22, 1, "The line-up");
+    headingCard(c, 22, 22, 1, wordsLine(kSlotFirstSlide + 0, 0));
     finish(c, 101);
 }
 
@@ -125,7 +127,7 @@ void slideBrowning(Canvas& c) {
     for (int k = 0; k < 5; ++k)
         beefCube(cr, 625 + (k % 3) * 30, 215 + (k / 3) * 38, 40, k * 1.3, 0.0, 300 + k);
     woodenSpoon(c, 520, 330, 760, 300, 32);
-    headingCard(c, -22, 22, 2, "Brown the beef");
+    headingCard(c, -22, 22, 2, wordsLine(kSlotFirstSlide + 1, 0));
     finish(c, 102);
 }
 
@@ -159,7 +161,7 @@ void slideAromatics(Canvas& c) {
     for (int k = 0; k < 7; ++k)
         beefCube(cr, 110 + (k % 3) * 38, 215 + (k / 3) * 32, 40, k * 0.9, 0.9, 400 + k);
     woodenSpoon(c, 30, 420, 300, 340, 30);
-    headingCard(c, 22, 22, 3, "Bacon, onions, carrots");
+    headingCard(c, 22, 22, 3, wordsLine(kSlotFirstSlide + 2, 0));
     finish(c, 103);
 }
 
@@ -213,7 +215,7 @@ void slideDeglaze(Canvas& c) {
     wineBottle(c, mx - std::cos(a) * 160 * 1.0, my - std::sin(a) * 160, 320, a, true);
     glassTop(c, 660, 300, 52);
     thymeSprig(cr, 560, 210, 720, 190, 9);
-    headingCard(c, 22, 22, 4, "Deglaze with wine");
+    headingCard(c, 22, 22, 4, wordsLine(kSlotFirstSlide + 3, 0));
     finish(c, 104);
 }
 
@@ -266,10 +268,10 @@ void slideSimmer(Canvas& c) {
     st.italic = true;
     st.fill = pal::wine;
     st.outline = 5;
-    drawText(cr, "about 3 hours...", 165, 315, Align::Centre, st);
+    drawText(cr, wordsLine(kSlotFirstSlide + 4, 1), 165, 315, Align::Centre, st);
     // a spare bouquet on the stove
     bouquetGarni(cr, 690, 480, 80, 2.7);
-    headingCard(c, 22, 22, 5, "Lid on, flame low");
+    headingCard(c, 22, 22, 5, wordsLine(kSlotFirstSlide + 4, 0));
     finish(c, 105);
 }
 
@@ -306,7 +308,7 @@ void slideMushrooms(Canvas& c) {
     mushroomTop(cr, 610, 440, 22, 9);
     pearlOnion(cr, 520, 420, 16, 0.0);
     thymeSprig(cr, 560, 150, 740, 170, 10);
-    headingCard(c, 22, 22, 6, "Mushrooms in butter");
+    headingCard(c, 22, 22, 6, wordsLine(kSlotFirstSlide + 5, 0));
     finish(c, 106);
 }
 
@@ -350,8 +352,8 @@ void slideServed(Canvas& c) {
     st.italic = true;
     st.fill = pal::cream;
     st.shadow = 3;
-    drawText(cr, "Bon appétit !", 210, 190, Align::Centre, st);
-    headingCard(c, 22, 22, 7, "Serve it proudly");
+    drawText(cr, wordsLine(kSlotFirstSlide + 6, 1), 210, 190, Align::Centre, st);
+    headingCard(c, 22, 22, 7, wordsLine(kSlotFirstSlide + 6, 0));
     finish(c, 107);
 }
 
