@@ -3,7 +3,10 @@
 #   mijotine_data_files(<var> [<maker>...])
 #
 # sets <var> to the names of the files that the given makers make (Pictures,
-# Song, Font; every file if none is given), in the table's order. The table is
+# Song, Font; every file if none is given), in the table's order. Finer, named
+# only on its own, gives the finer pictures the picture generator draws too:
+# one for each picture that fills a slot (a key named kSlot...), under its
+# name with "@2x" before the extension. The table is
 # read with the pattern its header documents; an entry written otherwise
 # stops the configuration rather than going missing.
 set(MIJOTINE_DATA_SET_HEADER ${CMAKE_CURRENT_LIST_DIR}/../src/core/data_set.h)
@@ -23,7 +26,12 @@ function(mijotine_data_files var)
     string(REGEX REPLACE "${entry}.*" "\\1;\\2" fields "${line}")
     list(GET fields 0 name)
     list(GET fields 1 maker)
-    if(NOT ARGN OR maker IN_LIST ARGN)
+    if("Finer" IN_LIST ARGN)
+      if(line MATCHES "^ *{ *kSlot")
+        string(REGEX REPLACE "^(.*)(\\.[a-z]+)$" "\\1@2x\\2" finer "${name}")
+        list(APPEND names ${finer})
+      endif()
+    elseif(NOT ARGN OR maker IN_LIST ARGN)
       list(APPEND names ${name})
     endif()
   endforeach()

@@ -93,3 +93,17 @@ static_assert(dataSetInKeyOrder(), "one entry for every key, in key order");
 // The file's name in data/, and the path the show opens it by.
 constexpr const char* dataFileName(int key) { return kDataSet[key].name; }
 inline std::string dataFilePath(int key) { return std::string("./data/") + dataFileName(key); }
+
+// The finer data set: every picture that fills a slot is also drawn at twice
+// its resolution (1600 x 1200 for the full-screen ones, 1024 x 1024 for the
+// atlas and the overlays, 128 x 128 for the spark), the same picture drawn
+// finer, under its name with "@2x" before the extension: "mij1@2x.jpg". The
+// show reads them where it draws larger than 800 x 600.
+constexpr int kFinerScale = 2;
+constexpr bool hasFinerFile(int key) { return key >= 0 && key < kTextureSlots; }
+inline std::string finerFileName(int key) {
+    const std::string name = dataFileName(key);
+    const size_t dot = name.rfind('.');
+    return name.substr(0, dot) + "@2x" + name.substr(dot);
+}
+inline std::string finerFilePath(int key) { return std::string("./data/") + finerFileName(key); }

@@ -26,10 +26,11 @@ void fadeBorders(Canvas& c, double margin) {
     cairo_surface_flush(c.surface);
     unsigned char* data = cairo_image_surface_get_data(c.surface);
     int stride = cairo_image_surface_get_stride(c.surface);
-    for (int y = 0; y < c.h; ++y) {
+    margin *= c.scale;
+    for (int y = 0; y < c.ph; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < c.w; ++x) {
-            double d = std::min({x + 0.5, y + 0.5, c.w - x - 0.5, c.h - y - 0.5});
+        for (int x = 0; x < c.pw; ++x) {
+            double d = std::min({x + 0.5, y + 0.5, c.pw - x - 0.5, c.ph - y - 0.5});
             double k = std::clamp((d - margin * 0.35) / (margin * 0.65), 0.0, 1.0);
             k = k * k * (3 - 2 * k);
             uint32_t p = row[x];
@@ -100,7 +101,7 @@ void steamFrame(Canvas& f, int phase) {
 
 void loadingPanel(Canvas& a) {
     cairo_t* cr = a.cr;
-    Canvas p(256, 128);
+    Canvas p(256, 128, a.scale);
     linenCloth(p, 0, 0, 256, 128, pal::wine, 91);
     warmLight(p, 210, 60, 140, 0.8);
     cairo_new_path(p.cr);
@@ -242,7 +243,7 @@ void drawAtlas(Canvas& a) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
     for (int f = 0; f < 3; ++f) {
-        Canvas frame(128, 320);
+        Canvas frame(128, 320, a.scale);
         cairo_set_source_rgb(frame.cr, 0, 0, 0);
         cairo_paint(frame.cr);
         steamFrame(frame, f);

@@ -64,11 +64,34 @@ double fbm(double x, double y, uint32_t seed, int octaves) {
     return sum / norm;
 }
 
-Canvas::Canvas(int width, int height) : w(width), h(height) {
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+namespace {
+
+cairo_surface_t* scaledSurface(int w, int h, double scale) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    if (scale != 1.0) cairo_surface_set_device_scale(s, scale, scale);
+    return s;
+}
+
+double deviceScale(cairo_surface_t* s) {
+    double sx = 1, sy = 1;
+    cairo_surface_get_device_scale(s, &sx, &sy);
+    return sx;
+}
+
+}  // namespace
+
+Canvas::Canvas(int width, int height, double scale_)
+    : w(width),
+      h(height),
+      scale(scale_),
+      pw(static_cast<int>(std::lround(width * scale_))),
+      ph(static_cast<int>(std::lround(height * scale_))) {
+    surface = scaledSurface(pw, ph, scale);
     cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_BEST);
 }
+
+cairo_surface_t* Canvas::layer() const { return scaledSurface(pw, ph, scale); }
 
 Canvas::~Canvas() {
     cairo_destroy(cr);
@@ -80,13 +103,26 @@ void Canvas::grain(double strength, uint32_t seed) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     int stride = cairo_image_surface_get_stride(surface);
     Rng rng(seed);
-    for (int y = 0; y < h; ++y) {
+    // At a scale of one, a draw for each pixel with any alpha, in order; at
+    // any other, a draw for each unit, which its pixels share, so that the
+    // grain is the same picture's.
+    std::vector<double> perUnit;
+    if (scale != 1.0) {
+        perUnit.resize(static_cast<size_t>(w) * h);
+        for (double& v : perUnit) v = rng.uni();
+    }
+    for (int y = 0; y < ph; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
+        const int uy = std::min(h - 1, static_cast<int>((y + 0.5) / scale));
+        for (int x = 0; x < pw; ++x) {
             uint32_t p = row[x];
             int a = p >> 24;
             if (a == 0) continue;
-            int n = static_cast<int>((rng.uni() - 0.5) * 2 * strength * a);
+            const double u = perUnit.empty()
+                                 ? rng.uni()
+                                 : perUnit[static_cast<size_t>(uy) * w +
+                                           std::min(w - 1, static_cast<int>((x + 0.5) / scale))];
+            int n = static_cast<int>((u - 0.5) * 2 * strength * a);
             int r = std::clamp(static_cast<int>((p >> 16) & 255) + n, 0, a);
             int g = std::clamp(static_cast<int>((p >> 8) & 255) + n, 0, a);
             int b = std::clamp(static_cast<int>(p & 255) + n, 0, a);
@@ -120,12 +156,12 @@ bool Canvas::saveJpeg(const std::string& path, int quality, bool fullChroma) {
     int stride = cairo_image_surface_get_stride(surface);
     // Flatten onto black: a JPEG has no alpha, and premultiplied values are
     // exactly the colours composed over black.
-    std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
-    for (int y = 0; y < h; ++y) {
+    std::vector<unsigned char> rgb(static_cast<size_t>(pw) * ph * 3);
+    for (int y = 0; y < ph; ++y) {
         const uint32_t* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < pw; ++x) {
             uint32_t p = row[x];
-            unsigned char* o = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+            unsigned char* o = &rgb[(static_cast<size_t>(y) * pw + x) * 3];
             o[0] = (p >> 16) & 255;
             o[1] = (p >> 8) & 255;
             o[2] = p & 255;
@@ -135,7 +171,7 @@ bool Canvas::saveJpeg(const std::string& path, int quality, bool fullChroma) {
     if (!tj) return false;
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    int rc = tjCompress2(tj, rgb.data(), w, w * 3, h, TJPF_RGB, &jpeg, &size,
+    int rc = tjCompress2(tj, rgb.data(), pw, pw * 3, ph, TJPF_RGB, &jpeg, &size,
                          fullChroma ? TJSAMP_444 : TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
     bool ok = rc == 0;
     if (ok) {
@@ -213,15 +249,21 @@ void highlight(cairo_t* cr, double cx, double cy, double rx, double ry, double a
 }
 
 void paintPixels(cairo_t* cr, int x0, int y0, int w, int h,
-                 const std::function<Rgb(int, int)>& f, double alpha) {
+                 const std::function<Rgb(double, double)>& f, double alpha) {
     if (w <= 0 || h <= 0) return;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    // Each pixel's colour is f at its centre, in units, less half a unit:
+    // whole units at a scale of one, as the pattern was first drawn.
+    const double scale = deviceScale(cairo_get_group_target(cr));
+    const int pw = static_cast<int>(std::lround(w * scale)), ph = static_cast<int>(std::lround(h * scale));
+    cairo_surface_t* s = scaledSurface(pw, ph, scale);
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < ph; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
-            Rgb c = f(x0 + x, y0 + y);
+        const double uy = scale == 1.0 ? y0 + y : y0 + (y + 0.5) / scale - 0.5;
+        for (int x = 0; x < pw; ++x) {
+            const double ux = scale == 1.0 ? x0 + x : x0 + (x + 0.5) / scale - 0.5;
+            Rgb c = f(ux, uy);
             auto q = [](double v) {
                 return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
             };
@@ -261,7 +303,7 @@ void blurSurface(cairo_surface_t* s, int radius) {
     int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
     int stride = cairo_image_surface_get_stride(s);
     unsigned char* data = cairo_image_surface_get_data(s);
-    int r = std::max(1, radius / 2);
+    int r = std::max(1, static_cast<int>(radius * deviceScale(s)) / 2);
     for (int ch = 0; ch < 4; ++ch) {
         std::vector<float> buf(static_cast<size_t>(w) * h);
         for (int y = 0; y < h; ++y)
@@ -285,7 +327,7 @@ void blurSurface(cairo_surface_t* s, int radius) {
 
 void softShadow(Canvas& c, const std::function<void(cairo_t*)>& shape, double radius,
                 double alpha, double dx, double dy, Rgb colour) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, c.w, c.h);
+    cairo_surface_t* s = c.layer();
     cairo_t* cr = cairo_create(s);
     cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, 1);
     shape(cr);

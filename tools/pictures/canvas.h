@@ -53,22 +53,31 @@ private:
 double valueNoise(double x, double y, uint32_t seed);
 double fbm(double x, double y, uint32_t seed, int octaves);
 
+// A picture w x h units in size, drawn in those units at `scale` pixels a
+// unit: the same picture at any resolution. Every surface drawn with it keeps
+// that scale as its cairo device scale, so the drawing code works in units.
 class Canvas {
 public:
-    Canvas(int width, int height);
+    Canvas(int width, int height, double scale = 1.0);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    int w, h;
+    int w, h;      // in units
+    double scale;  // pixels a unit
+    int pw, ph;    // in pixels
     cairo_surface_t* surface;
     cairo_t* cr;
 
-    // Adds signed noise of the given strength (0..1) to every pixel, keeping alpha.
+    // A transparent surface of the canvas's size and scale, to draw apart and
+    // paint back.
+    cairo_surface_t* layer() const;
+    // Adds signed noise of the given strength (0..1) to every unit, keeping
+    // alpha: each unit's pixels take the same.
     void grain(double strength, uint32_t seed);
     bool savePng(const std::string& path);
     bool saveJpeg(const std::string& path, int quality, bool fullChroma);
-    // Straight (non-premultiplied) RGBA of one pixel, for checks.
+    // Straight (non-premultiplied) RGBA of one pixel (in pixels), for checks.
     void pixel(int x, int y, uint8_t rgba[4]) const;
 };
 
@@ -87,9 +96,10 @@ void roundShadeFillPreserve(cairo_t* cr, Rgb base, double cx, double cy, double 
 void highlight(cairo_t* cr, double cx, double cy, double rx, double ry, double alpha);
 
 // Paints an opaque pixel pattern over the rectangle (x0, y0, w, h) through the
-// current clip; f(x, y) gives the colour of each pixel (canvas coordinates).
+// current clip; f(x, y) gives the colour at each pixel, in canvas units (whole
+// units at a scale of one, finer steps at a larger one).
 void paintPixels(cairo_t* cr, int x0, int y0, int w, int h,
-                 const std::function<Rgb(int, int)>& f, double alpha = 1.0);
+                 const std::function<Rgb(double, double)>& f, double alpha = 1.0);
 
 // Draws a blurred shadow of whatever `shape` fills, offset by (dx, dy).
 void softShadow(Canvas& c, const std::function<void(cairo_t*)>& shape, double radius,
@@ -115,5 +125,6 @@ double drawText(cairo_t* cr, const std::string& text, double x, double y, Align 
                 const TextStyle& style);
 double textWidth(cairo_t* cr, const std::string& text, const TextStyle& style);
 
-// Separable box blur (three passes) of an ARGB32 surface, in place.
+// Separable box blur (three passes) of an ARGB32 surface, in place; the
+// radius in units of the surface's device scale.
 void blurSurface(cairo_surface_t* s, int radius);

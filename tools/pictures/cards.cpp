@@ -322,7 +322,7 @@ void drawScrollerBackground(Canvas& c) {
     // upper half: a kitchen shelf beside a night window
     tileWall(c, 0, 0, 560, 300, pal::cream, 81, 50);
     warmLight(c, 260, 150, 380, 0.6);
-    paintPixels(cr, 560, 0, 240, 300, [&](int x, int y) {
+    paintPixels(cr, 560, 0, 240, 300, [&](double x, double y) {
         double n = fbm(x / 60.0, y / 60.0, 82, 3);
         return mix({0.03, 0.03, 0.09}, {0.12, 0.06, 0.16}, y / 300.0 * 0.6 + 0.4 * n);
     });

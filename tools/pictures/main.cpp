@@ -65,18 +65,27 @@ int main(int argc, char** argv) {
         }
         return ok ? 0 : 1;
     }
-    // The data set's pictures, each under its name in the table.
+    // The data set's pictures, each under its name in the table, and those
+    // that fill a slot once more at the finer set's scale, under their finer
+    // names.
     bool drawn[kDataFiles] = {};
     auto jpeg = [&](int key, int w, int h, auto draw, int quality, bool full) {
-        Canvas c(w, h);
-        draw(c);
-        write(dataFileName(key), c.saveJpeg(dir + dataFileName(key), quality, full));
+        for (int scale : {1, kFinerScale}) {
+            if (scale != 1 && !hasFinerFile(key)) break;
+            Canvas c(w, h, scale);
+            draw(c);
+            const std::string name = scale == 1 ? dataFileName(key) : finerFileName(key);
+            write(name, c.saveJpeg(dir + name, quality, full));
+        }
         drawn[key] = true;
     };
     auto png = [&](int key, int w, int h, auto draw) {
-        Canvas c(w, h);
-        draw(c);
-        write(dataFileName(key), c.savePng(dir + dataFileName(key)));
+        for (int scale : {1, kFinerScale}) {
+            Canvas c(w, h, scale);
+            draw(c);
+            const std::string name = scale == 1 ? dataFileName(key) : finerFileName(key);
+            write(name, c.savePng(dir + name));
+        }
         drawn[key] = true;
     };
     for (int n = 0; n < 3; ++n)

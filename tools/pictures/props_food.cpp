@@ -643,7 +643,7 @@ void stewContents(Canvas& c, double cx, double cy, double rx, double ry, uint32_
     int x0 = static_cast<int>(cx - rx), y0 = static_cast<int>(cy - ry);
     Rgb sauce = mix({0.42, 0.17, 0.07}, {0.34, 0.09, 0.06}, richness);
     paintPixels(cr, x0, y0, static_cast<int>(rx * 2) + 2, static_cast<int>(ry * 2) + 2,
-                [&](int px, int py) {
+                [&](double px, double py) {
                     double n = fbm(px / 30.0, py / 30.0, seed, 4);
                     double sheen = fbm(px / 12.0, py / 12.0, seed + 9, 2);
                     double k = 0.75 + 0.5 * n;

@@ -7,7 +7,7 @@
 
 void woodSurface(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed, double plank,
                  bool vertical) {
-    paintPixels(c.cr, x, y, w, h, [&](int px, int py) {
+    paintPixels(c.cr, x, y, w, h, [&](double px, double py) {
         double u = vertical ? py : px;  // along the grain
         double v = vertical ? px : py;  // across the grain
         int idx = static_cast<int>(std::floor(v / plank));
@@ -29,7 +29,7 @@ void woodSurface(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed,
 }
 
 void tileWall(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed, int tile) {
-    paintPixels(c.cr, x, y, w, h, [&](int px, int py) {
+    paintPixels(c.cr, x, y, w, h, [&](double px, double py) {
         int row = static_cast<int>(std::floor(static_cast<double>(py) / tile));
         double ox = (row & 1) ? tile * 0.5 : 0;
         int col = static_cast<int>(std::floor((px + ox) / tile));
@@ -48,7 +48,7 @@ void tileWall(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed, in
 }
 
 void stoveTop(Canvas& c, int x, int y, int w, int h, uint32_t seed) {
-    paintPixels(c.cr, x, y, w, h, [&](int px, int py) {
+    paintPixels(c.cr, x, y, w, h, [&](double px, double py) {
         double n = fbm(px / 9.0, py / 9.0, seed, 3);
         double m = fbm(px / 200.0, py / 160.0, seed + 5, 2);
         double k = 0.09 + 0.05 * n + 0.06 * m;
@@ -57,7 +57,7 @@ void stoveTop(Canvas& c, int x, int y, int w, int h, uint32_t seed) {
 }
 
 void linenCloth(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed) {
-    paintPixels(c.cr, x, y, w, h, [&](int px, int py) {
+    paintPixels(c.cr, x, y, w, h, [&](double px, double py) {
         double weave = 0.5 + 0.25 * std::sin(px * 1.9) * std::sin(py * 1.9 + 0.7);
         double threadsX = fbm(px / 1.5, py / 40.0, seed, 2);
         double threadsY = fbm(px / 40.0, py / 1.5, seed + 3, 2);
@@ -68,7 +68,7 @@ void linenCloth(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed) 
 }
 
 void paperSurface(Canvas& c, int x, int y, int w, int h, Rgb base, uint32_t seed) {
-    paintPixels(c.cr, x, y, w, h, [&](int px, int py) {
+    paintPixels(c.cr, x, y, w, h, [&](double px, double py) {
         double fibres = fbm(px / 3.0, py / 18.0, seed, 3);
         double cloud = fbm(px / 90.0, py / 90.0, seed + 4, 3);
         double k = 0.985 + 0.03 * (fibres - 0.5) + 0.035 * (cloud - 0.5);
@@ -459,7 +459,7 @@ void burnerFlames(cairo_t* cr, double cx, double y, double w, double height, uin
 
 void steamWisp(Canvas& c, double x, double y, double height, double width, uint32_t seed,
                double alpha) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, c.w, c.h);
+    cairo_surface_t* s = c.layer();
     cairo_t* cr = cairo_create(s);
     Rng rng(seed);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);

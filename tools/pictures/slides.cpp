@@ -43,7 +43,7 @@ void stoveWithGrate(Canvas& c, double cx, double cy, double r, uint32_t seed) {
 // The browned film on the bottom of a pot: fat and caramelised juices.
 void fond(Canvas& c, double cx, double cy, double r, Rgb base, uint32_t seed) {
     int x0 = static_cast<int>(cx - r), y0 = static_cast<int>(cy - r), n = static_cast<int>(2 * r) + 2;
-    paintPixels(c.cr, x0, y0, n, n, [&](int x, int y) {
+    paintPixels(c.cr, x0, y0, n, n, [&](double x, double y) {
         double f = fbm(x / 26.0, y / 26.0, seed, 4);
         double g = fbm(x / 8.0, y / 8.0, seed + 3, 2);
         double k = 0.6 + 0.7 * f + 0.15 * (g - 0.5);
@@ -316,7 +316,7 @@ void slideMushrooms(Canvas& c) {
 void slideServed(Canvas& c) {
     cairo_t* cr = c.cr;
     // dark wine wall and the edge of a linen-covered table
-    paintPixels(cr, 0, 0, c.w, 250, [&](int x, int y) {
+    paintPixels(cr, 0, 0, c.w, 250, [&](double x, double y) {
         double n = fbm(x / 80.0, y / 80.0, 20, 4);
         return shade(pal::wineDeep, 0.8 + 0.5 * n);
     });
