@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <SDL/SDL_opengl.h>
 
@@ -111,7 +112,19 @@ void decideDrawingPath() {
     path.stencil = stencilBits >= 8;
     path.offscreen = framebuffer != 0;
     path.largestTexture = largest;
+#ifdef __EMSCRIPTEN__
+    path.anySizeTextures = true;
+#else
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    path.anySizeTextures = (version && version[0] >= '2' && version[0] <= '9') ||
+                           (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"));
+#endif
 }
+
+bool drawsFiner(const DrawingArea& area) { return area.width > 800 || area.height > 600; }
+
+float showScale(const DrawingArea& area) { return static_cast<float>(area.height) / 600.0f; }
 
 const DrawingPath& drawingPath() { return path; }
 

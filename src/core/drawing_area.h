@@ -24,6 +24,12 @@ DrawingArea drawingAreaFor(int drawableWidth, int drawableHeight);
 void setDrawable(int width, int height);
 const DrawingArea& drawingArea();
 
+// Whether the show's pictures and letters are drawn finer than 800 x 600 in
+// that area: from the finer data set, and from the font at the larger size.
+bool drawsFiner(const DrawingArea& area);
+// How many drawable pixels a unit of the 800 x 600 space covers there.
+float showScale(const DrawingArea& area);
+
 // A pointer position in drawable pixels (from the top left, as SDL gives it)
 // as a point of the 800 x 600 space; outside the area it lies outside 0..800
 // or 0..600, as a pointer outside an 800 x 600 window does.
@@ -73,6 +79,10 @@ struct DrawingPath {
     bool offscreen = false;
     // The largest side of a texture: a bake needs one of the drawable's size.
     int largestTexture = 0;
+    // Textures of any size (clamped at their edges, without mipmaps): GL 2.0
+    // and WebGL have them. A finer picture is kept at its own size there, and
+    // elsewhere at the powers of two at or above it.
+    bool anySizeTextures = false;
     // The recorder's picture copies; null elsewhere.
     PictureCopies* copies = nullptr;
 };

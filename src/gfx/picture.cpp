@@ -1,7 +1,10 @@
 #include "gfx/picture.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_opengl.h>
 
+#include "core/data_set.h"
 #include "gfx/rescale.h"
 
 #ifdef __EMSCRIPTEN__
@@ -37,15 +41,17 @@ bool inRgbByteOrder(const SDL_PixelFormat* fmt) {
 
 // Fills the picture in from w x h pixels of bpp bytes in tightly packed rows,
 // top row first, in R, G, B (, A) byte order: the square sizes as they are,
-// the others box-filtered to the nearest powers of two.
-void preparePixels(PreparedPicture& picture, const unsigned char* pixels, int w, int h, int bpp) {
-    if (w == h && (w == 512 || w == 256 || w == 128 || w == 64)) {
+// the others box-filtered to the nearest powers of two. A finer picture
+// (asItIs) keeps its own size whatever it is: its texture is as fine as it.
+void preparePixels(PreparedPicture& picture, const unsigned char* pixels, int w, int h, int bpp,
+                   bool asItIs = false) {
+    if (asItIs || (w == h && (w == 512 || w == 256 || w == 128 || w == 64))) {
         picture.pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * bpp);
         picture.width = w;
         picture.height = h;
         picture.format = bpp == 3 ? GL_RGB : GL_RGBA;
         picture.clamped = true;
-        if (bpp == 4) picture.ink = inkOf(picture.pixels.data(), w);
+        if (bpp == 4 && w == h) picture.ink = inkOf(picture.pixels.data(), w);
         return;
     }
     picture.width = roundToPowerOfTwo(w);
@@ -67,7 +73,7 @@ bool decodedByStb(const char* path) {
     return n >= 4 && std::string(path + n - 4) == ".png";
 }
 
-PreparedPicture prepareByStb(const char* path) {
+PreparedPicture prepareByStb(const char* path, bool asItIs) {
     PreparedPicture picture;
     int w = 0, h = 0, channels = 0;
     unsigned char* pixels = stbi_load(path, &w, &h, &channels, 4);
@@ -77,7 +83,7 @@ PreparedPicture prepareByStb(const char* path) {
             std::string("  Failed to load '") + path + "', he said: '" + (why ? why : "unreadable") + "'\n";
         return picture;
     }
-    preparePixels(picture, pixels, w, h, 4);
+    preparePixels(picture, pixels, w, h, 4, asItIs);
     stbi_image_free(pixels);
     return picture;
 }
@@ -141,17 +147,21 @@ Rect inkOf(const unsigned char* rgba, int size) {
             }
     }
     if (x0 >= x1) return Rect(0, 0, 0, 0);  // nothing to draw at all
-    x0 = std::max(x0 - 2, 0);
-    y0 = std::max(y0 - 2, 0);
-    x1 = std::min(x1 + 2, size);
-    y1 = std::min(y1 + 2, size);
-    const int unit = 512 / size;
-    return Rect(x0 * unit, y0 * unit, (x1 - x0) * unit, (y1 - y0) * unit);
+    // Two texels on each side, of the picture's own, then out to whole units
+    // of 512 (a texel is several units in a smaller picture, part of one in a
+    // larger).
+    x0 = std::max(x0 - 2, 0) * 512 / size;
+    y0 = std::max(y0 - 2, 0) * 512 / size;
+    x1 = (std::min(x1 + 2, size) * 512 + size - 1) / size;
+    y1 = (std::min(y1 + 2, size) * 512 + size - 1) / size;
+    return Rect(x0, y0, x1 - x0, y1 - y0);
 }
 
-PreparedPicture preparePicture(const char* path) {
+namespace {
+
+PreparedPicture prepareFile(const char* path, bool asItIs) {
 #ifdef __EMSCRIPTEN__
-    if (decodedByStb(path)) return prepareByStb(path);
+    if (decodedByStb(path)) return prepareByStb(path, asItIs);
 #endif
     PreparedPicture picture;
     SDL_Surface* surface = IMG_Load(path);
@@ -175,8 +185,88 @@ PreparedPicture preparePicture(const char* path) {
         repacked = tightRgbPixels(surface);
         pixels = repacked.data();
     }
-    preparePixels(picture, pixels, w, h, bpp);
+    preparePixels(picture, pixels, w, h, bpp, asItIs);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_FreeSurface(surface);
     return picture;
+}
+
+// The most bytes a finer picture's file may hold: ten times the largest of
+// the data set's, and far below what would strain the memory.
+constexpr long long kMostFinerBytes = 32LL << 20;
+
+unsigned bigEndian(const unsigned char* p, int bytes) {
+    unsigned v = 0;
+    for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+}  // namespace
+
+PreparedPicture preparePicture(const char* path) { return prepareFile(path, false); }
+
+std::string pictureFileCheck(const std::string& path, int& width, int& height) {
+    width = height = 0;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return "it is missing";
+    if (!S_ISREG(st.st_mode)) return "it is not a file";
+    if (st.st_size > kMostFinerBytes) return "it is too large (" + std::to_string(st.st_size) + " bytes)";
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return "it cannot be read";
+    std::vector<unsigned char> bytes(static_cast<size_t>(st.st_size));
+    const bool read = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    std::fclose(f);
+    if (!read) return "it cannot be read";
+    const size_t n = bytes.size();
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (n >= 24 && std::equal(png, png + 8, bytes.begin()) && std::string(bytes.begin() + 12, bytes.begin() + 16) == "IHDR") {
+        width = static_cast<int>(bigEndian(&bytes[16], 4));
+        height = static_cast<int>(bigEndian(&bytes[20], 4));
+        if (n < 45 || std::string(bytes.end() - 8, bytes.end() - 4) != "IEND") return "it is cut short";
+        return "";
+    }
+    if (n >= 4 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        // The markers' segments up to the first frame header, which holds the size.
+        size_t at = 2;
+        while (at + 9 <= n && bytes[at] == 0xFF) {
+            const unsigned marker = bytes[at + 1];
+            if (marker == 0xFF) {
+                ++at;
+                continue;
+            }
+            const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+            if (frame) {
+                height = static_cast<int>(bigEndian(&bytes[at + 5], 2));
+                width = static_cast<int>(bigEndian(&bytes[at + 7], 2));
+                if (bytes[n - 2] != 0xFF || bytes[n - 1] != 0xD9) return "it is cut short";
+                return "";
+            }
+            at += 2 + bigEndian(&bytes[at + 2], 2);
+        }
+        return "it is not a whole JPEG";
+    }
+    return "it is neither a PNG nor a JPEG";
+}
+
+PreparedPicture preparePicture(const PictureFile& file) {
+    if (file.finer.empty()) return preparePicture(file.plain.c_str());
+    int w = 0, h = 0, plainW = 0, plainH = 0;
+    std::string why = pictureFileCheck(file.finer, w, h);
+    if (why.empty()) {
+        // Against the plain file's header: a plain file that can't be read says so itself.
+        if (!pictureFileCheck(file.plain, plainW, plainH).empty() || plainW <= 0) {
+            why = "'" + file.plain + "' gives it no size to match";
+        } else if (w != plainW * kFinerScale || h != plainH * kFinerScale) {
+            why = "it is " + std::to_string(w) + " x " + std::to_string(h) + ", not " +
+                  std::to_string(plainW * kFinerScale) + " x " + std::to_string(plainH * kFinerScale);
+        }
+    }
+    if (why.empty()) {
+        PreparedPicture picture = prepareFile(file.finer.c_str(), true);
+        if (picture.error.empty() && picture.width == w && picture.height == h) return picture;
+        why = "it cannot be decoded";
+    }
+    PreparedPicture plain = preparePicture(file.plain.c_str());
+    plain.note = "  Using '" + file.plain + "' for its finer '" + file.finer + "': " + why + "\n";
+    return plain;
 }

@@ -56,9 +56,9 @@ void growHeapForPictures() {
 // main thread has nothing else to do while the picture it needs is not ready.
 struct PicturePreparer::State {
     enum Stage : unsigned char { Waiting, Claimed, Ready };
-    explicit State(std::vector<std::string> paths) : order(std::move(paths)) {}
+    explicit State(std::vector<PictureFile> files) : order(std::move(files)) {}
 
-    const std::vector<std::string> order;
+    const std::vector<PictureFile> order;
     std::vector<PreparedPicture> prepared = std::vector<PreparedPicture>(order.size());
     std::vector<Stage> stage = std::vector<Stage>(order.size(), Waiting);
     size_t nextUnclaimed = 0;
@@ -74,7 +74,7 @@ struct PicturePreparer::State {
         const size_t i = nextUnclaimed++;
         stage[i] = Claimed;
         lock.unlock();
-        PreparedPicture picture = preparePicture(order[i].c_str());
+        PreparedPicture picture = preparePicture(order[i]);
         lock.lock();
         prepared[i] = std::move(picture);
         stage[i] = Ready;
@@ -89,7 +89,19 @@ struct PicturePreparer::State {
     }
 };
 
-PicturePreparer::PicturePreparer(std::vector<std::string> paths) : state_(new State(std::move(paths))) {
+namespace {
+
+std::vector<PictureFile> plainFiles(const std::vector<std::string>& paths) {
+    std::vector<PictureFile> files;
+    for (const std::string& path : paths) files.push_back(PictureFile{path, ""});
+    return files;
+}
+
+}  // namespace
+
+PicturePreparer::PicturePreparer(const std::vector<std::string>& paths) : PicturePreparer(plainFiles(paths)) {}
+
+PicturePreparer::PicturePreparer(std::vector<PictureFile> files) : state_(new State(std::move(files))) {
     growHeapForPictures();
 #ifndef __EMSCRIPTEN__
     State* state = state_.get();

@@ -14,7 +14,8 @@
 // thread is on.
 class PicturePreparer {
 public:
-    explicit PicturePreparer(std::vector<std::string> paths);
+    explicit PicturePreparer(std::vector<PictureFile> files);
+    explicit PicturePreparer(const std::vector<std::string>& paths);
     ~PicturePreparer();
     PicturePreparer(const PicturePreparer&) = delete;
     PicturePreparer& operator=(const PicturePreparer&) = delete;

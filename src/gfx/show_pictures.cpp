@@ -23,18 +23,22 @@ constexpr int kLoadOrder[] = {
 constexpr size_t kLoaded = sizeof kLoadOrder / sizeof kLoadOrder[0];
 static_assert(kLoaded == kTextureSlots - 1, "every slot but the atlas");
 
-std::vector<std::string> loadOrderPaths() {
-    std::vector<std::string> paths;
-    for (int slot : kLoadOrder) paths.push_back(dataFilePath(slot));
-    return paths;
+std::vector<PictureFile> loadOrderFiles(bool finer) {
+    std::vector<PictureFile> files;
+    for (int slot : kLoadOrder) files.push_back(showPictureFile(slot, finer));
+    return files;
 }
 
 }  // namespace
 
-ShowPictures::ShowPictures() : PicturePreparer(loadOrderPaths()) {}
+PictureFile showPictureFile(int slot, bool finer) {
+    return PictureFile{dataFilePath(slot), finer && hasFinerFile(slot) ? finerFilePath(slot) : ""};
+}
 
-void loadAllTextures(int* table, float progressFrom, float progressTo) {
-    ShowPictures pictures;
+ShowPictures::ShowPictures(bool finer) : PicturePreparer(loadOrderFiles(finer)) {}
+
+void loadAllTextures(int* table, bool finer, float progressFrom, float progressTo) {
+    ShowPictures pictures(finer);
     loadAllTextures(table, pictures, progressFrom, progressTo);
 }
 

@@ -9,8 +9,15 @@
 
 #include "core/data_set.h"
 #include "core/drawing_area.h"
+#include "gfx/rescale.h"
 
 namespace {
+
+int nextPowerOfTwoAtLeast(int n) {
+    int p = 1;
+    while (p < n) p *= 2;
+    return p;
+}
 
 // The ink of every uploaded picture that is not wholly inked, by texture name.
 std::vector<std::pair<unsigned int, Rect>> inks;
@@ -44,10 +51,29 @@ unsigned int makeTexture(int filter, int wrap, int width, int height, const void
 }
 
 int uploadPicture(const PreparedPicture& picture) {
+    if (!picture.note.empty()) {
+        std::fputs(picture.note.c_str(), stdout);
+        std::fflush(stdout);
+    }
     if (!picture.error.empty()) {
         std::fputs(picture.error.c_str(), stdout);
         std::fflush(stdout);
         return 0;
+    }
+    // A finer picture of a size that is no power of two, where the GL has
+    // no textures of any size: at the powers of two at or above it, which
+    // keep at least its density.
+    const bool anySize = (picture.width & (picture.width - 1)) || (picture.height & (picture.height - 1));
+    if (anySize && !drawingPath().anySizeTextures) {
+        PreparedPicture widened;
+        widened.width = nextPowerOfTwoAtLeast(picture.width);
+        widened.height = nextPowerOfTwoAtLeast(picture.height);
+        widened.format = GL_RGBA;
+        widened.clamped = true;
+        widened.ink = picture.ink;
+        widened.pixels = rescaleToRgba(picture.pixels.data(), picture.width, picture.height,
+                                       picture.format == GL_RGBA ? 4 : 3, widened.width, widened.height);
+        return uploadPicture(widened);
     }
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -60,7 +86,11 @@ int uploadPicture(const PreparedPicture& picture) {
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    if (picture.clamped) {
+    if (anySize) {
+        // Textures of any size wrap only this way in WebGL.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    } else if (picture.clamped) {
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     }
@@ -76,6 +106,8 @@ int uploadPicture(const PreparedPicture& picture) {
 }
 
 int loadTexture(const char* path) { return uploadPicture(preparePicture(path)); }
+
+int loadTexture(const PictureFile& file) { return uploadPicture(preparePicture(file)); }
 
 void deleteTextures(int* table) {
     for (int i = 0; i < kTextureSlots; ++i) {

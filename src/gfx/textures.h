@@ -14,6 +14,8 @@ unsigned int makeTexture(int filter, int wrap, int width, int height, const void
 // The GL texture name of the picture at path, or 0 (after one printed line)
 // if it can't be used. The new texture is left bound.
 int loadTexture(const char* path);
+// The same for a picture of the data set, from its finer file where one is asked for.
+int loadTexture(const PictureFile& file);
 
 // loadTexture's second step, after preparePicture: the upload, or the printed
 // line of a picture that can't be used.

@@ -54,7 +54,7 @@ void openShowWindow(bool fullscreen) {
 
 void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
-    ShowPictures pictures;
+    ShowPictures pictures(drawsFiner(drawingAreaFor(drawableWidth, drawableHeight)));
     loadShow(drawableWidth, drawableHeight, pictures);
 }
 
@@ -67,7 +67,7 @@ void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture(dataFilePath(kSlotAtlas).c_str());
+    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, drawsFiner(drawingArea())));
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);

@@ -1,6 +1,7 @@
 #include "text/glyph_font.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -171,8 +172,15 @@ void glyphTriangles(float x0, float y0, float x1, float y1, float s0, float t0, 
 
 }  // namespace
 
-GlyphFont::GlyphFont(const char* fontFile_, int pointSize_, int style_, float red_, float green_, float blue_)
-    : fontFile(fontFile_), pointSize(pointSize_), style(style_), red(red_), green(green_), blue(blue_) {
+GlyphFont::GlyphFont(const char* fontFile_, int pointSize_, int style_, float red_, float green_, float blue_,
+                     float drawnScale_)
+    : fontFile(fontFile_),
+      pointSize(pointSize_),
+      style(style_),
+      red(red_),
+      green(green_),
+      blue(blue_),
+      drawnScale(drawnScale_ > 1.0f ? drawnScale_ : 1.0f) {
     font = nullptr;
     if (ttfUsers == 0) {
         if (TTF_Init() < 0) {
@@ -193,6 +201,8 @@ GlyphFont::~GlyphFont() {
         GLuint name = atlasTexture;
         glDeleteTextures(1, &name);
     }
+    if (pictureFont && pictureFont != font) TTF_CloseFont(pictureFont);
+    pictureFont = nullptr;
     if (font) {
         TTF_CloseFont(font);
         font = nullptr;
@@ -210,8 +220,24 @@ void GlyphFont::open() {
         std::exit(1);
     }
     // Opening again replaces the handle; the old one is of no further use.
+    if (pictureFont && pictureFont != previous) TTF_CloseFont(pictureFont);
     if (previous) TTF_CloseFont(previous);
     TTF_SetFontStyle(font, style);
+    pictureFont = font;
+    pictureScale = 1.0f;
+    const int pictureSize = static_cast<int>(pointSize * drawnScale + 0.5f);
+    if (pictureSize > pointSize) {
+        if (TTF_Font* larger = TTF_OpenFont(fontFile, pictureSize)) {
+            TTF_SetFontStyle(larger, style);
+            pictureFont = larger;
+            pictureScale = static_cast<float>(pictureSize) / static_cast<float>(pointSize);
+        }
+    }
+    pictureAscent = TTF_FontAscent(pictureFont);
+    int widen = 1;
+    while (widen < pictureScale) widen *= 2;
+    atlasWidth = kGlyphAtlasWidth * widen;
+    atlasHeight = kGlyphAtlasHeight * widen;
     textColour.r = static_cast<Uint8>(static_cast<int>(255 * red));
     textColour.g = static_cast<Uint8>(static_cast<int>(255 * green));
     textColour.b = static_cast<Uint8>(static_cast<int>(255 * blue));
@@ -233,7 +259,7 @@ void GlyphFont::makeGlyph(char ch) {
     TTF_GlyphMetrics(font, static_cast<Uint16>(ch), &entry.minX, &entry.maxX, &entry.minY, &entry.maxY,
                      &entry.advance);
     const char text[2] = {ch, '\0'};
-    SDL_Surface* rendered = TTF_RenderText_Solid(font, text, textColour);
+    SDL_Surface* rendered = TTF_RenderText_Solid(pictureFont, text, textColour);
     SDL_Surface* converted = nullptr;
     if (rendered) {
         converted = SDL_DisplayFormat(rendered);
@@ -263,13 +289,13 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     entry.inAtlas = false;
     const int w = entry.surface->w, h = entry.surface->h;
     const int cellW = w + 2, cellH = h + 2;
-    if (cellW > kGlyphAtlasWidth) return;
-    if (atlasX + cellW > kGlyphAtlasWidth) {
+    if (cellW > atlasWidth) return;
+    if (atlasX + cellW > atlasWidth) {
         atlasX = 0;
         atlasY += atlasRowHeight;
         atlasRowHeight = 0;
     }
-    if (atlasY + cellH > kGlyphAtlasHeight) return;  // full: the glyph is drawn from its own texture
+    if (atlasY + cellH > atlasHeight) return;  // full: the glyph is drawn from its own texture
 
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -278,9 +304,8 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     if (!atlasTexture) {
         // Transparent key colour, like the padding of a glyph's own texture.
-        std::vector<Uint32> clear(static_cast<size_t>(kGlyphAtlasWidth) * kGlyphAtlasHeight, 0x00FFFFFFu);
-        atlasTexture =
-            makeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, kGlyphAtlasWidth, kGlyphAtlasHeight, clear.data(), GL_RGBA);
+        std::vector<Uint32> clear(static_cast<size_t>(atlasWidth) * atlasHeight, 0x00FFFFFFu);
+        atlasTexture = makeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, atlasWidth, atlasHeight, clear.data(), GL_RGBA);
     }
 
     // The cell: the picture, ringed by the texels the glyph's own texture
@@ -298,10 +323,10 @@ void GlyphFont::placeInAtlas(GlyphEntry& entry, SDL_Surface* canvas) {
     glPopClientAttrib();
 
     entry.inAtlas = true;
-    entry.atlasS0 = static_cast<float>(atlasX + 1) / kGlyphAtlasWidth;
-    entry.atlasT0 = static_cast<float>(atlasY + 1) / kGlyphAtlasHeight;
-    entry.atlasS1 = static_cast<float>(atlasX + 1 + w) / kGlyphAtlasWidth;
-    entry.atlasT1 = static_cast<float>(atlasY + 1 + h) / kGlyphAtlasHeight;
+    entry.atlasS0 = static_cast<float>(atlasX + 1) / atlasWidth;
+    entry.atlasT0 = static_cast<float>(atlasY + 1) / atlasHeight;
+    entry.atlasS1 = static_cast<float>(atlasX + 1 + w) / atlasWidth;
+    entry.atlasT1 = static_cast<float>(atlasY + 1 + h) / atlasHeight;
     atlasX += cellW;
     atlasRowHeight = std::max(atlasRowHeight, cellH);
 }
@@ -315,6 +340,15 @@ void GlyphFont::drawText(const char* text, int x, int y) {
     // One batch from the atlas; a glyph that found no room there breaks it
     // to be drawn from its own texture.
     bool batching = false;
+    // A finer picture goes where the font's own would, its baseline on the
+    // line's, its corner on the nearest drawable pixel, so that its pixels
+    // fall on the drawable's one for one.
+    const bool finer = pictureScale != 1.0f;
+    const float perPixel = 1.0f / pictureScale;
+    const float top = finer ? static_cast<float>(ascent) - pictureAscent * perPixel : 0.0f;
+    auto onPixel = [&](float units) {
+        return finer ? std::floor(units * drawnScale + 0.5f) / drawnScale : units;
+    };
     for (const char* p = text; *p; ++p) {
         const char ch = *p;
         if (!isPrintable(ch)) continue;
@@ -328,17 +362,18 @@ void GlyphFont::drawText(const char* text, int x, int y) {
         // so the part's texture coordinates are exact and it gives every
         // pixel what the whole picture would.
         if (entry.surface && entry.texture && entry.inkX0 < entry.inkX1) {
-            const float x0 = static_cast<float>(x + entry.inkX0);
-            const float x1 = static_cast<float>(x + entry.inkX1);
-            const float y0 = static_cast<float>(y + entry.inkY0);
-            const float y1 = static_cast<float>(y + entry.inkY1);
+            const float left = onPixel(static_cast<float>(x)), up = onPixel(static_cast<float>(y) + top);
+            const float x0 = left + entry.inkX0 * perPixel;
+            const float x1 = left + entry.inkX1 * perPixel;
+            const float y0 = up + entry.inkY0 * perPixel;
+            const float y1 = up + entry.inkY1 * perPixel;
             if (entry.inAtlas) {
                 if (!batching) {
                     glBindTexture(GL_TEXTURE_2D, atlasTexture);
                     glBegin(GL_TRIANGLES);
                     batching = true;
                 }
-                const float perS = 1.0f / kGlyphAtlasWidth, perT = 1.0f / kGlyphAtlasHeight;
+                const float perS = 1.0f / atlasWidth, perT = 1.0f / atlasHeight;
                 glyphTriangles(x0, y0, x1, y1, entry.atlasS0 + entry.inkX0 * perS, entry.atlasT0 + entry.inkY0 * perT,
                                entry.atlasS0 + entry.inkX1 * perS, entry.atlasT0 + entry.inkY1 * perT);
             } else {

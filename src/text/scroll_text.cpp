@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/data_set.h"
+#include "core/drawing_area.h"
 #include "text/glyph_font.h"
 
 const char* const kScrollText[kScrollLineCount] = {
@@ -319,7 +320,9 @@ const char* const kScrollText[kScrollLineCount] = {
 void initScrollText() {
     // The font keeps the pointer to its path, not a copy.
     static const std::string fontPath = dataFilePath(kFileFont);
-    glyphFont = new GlyphFont(fontPath.c_str(), 32, 0, 0.0f, 0.0f, 0.0f);
+    // Rendered at the size the letters are drawn, laid out at 32 points.
+    const DrawingArea& area = drawingArea();
+    glyphFont = new GlyphFont(fontPath.c_str(), 32, 0, 0.0f, 0.0f, 0.0f, drawsFiner(area) ? showScale(area) : 1.0f);
     scrollPosition = -12000.0f;
     scrollSpeed = 1.0f;
     for (int i = 0; i < kScrollLineCount; ++i) {
