@@ -339,9 +339,35 @@ bool Encoder::addSound(const float* samples, int count, std::string& error) {
     return true;
 }
 
-bool Encoder::finish(std::string& error) {
+bool Encoder::takesChapters() const {
+    return s_ && s_->out && std::string(s_->out->oformat->name) != "webp";
+}
+
+bool Encoder::finish(std::string& error, const std::vector<Chapter>& chapters) {
     State& s = *s_;
     int rc = 0;
+    // The chapters go into the index the trailer writes; the frames and the
+    // sound are untouched by them.
+    if (takesChapters() && !chapters.empty()) {
+        s.out->chapters = static_cast<AVChapter**>(av_calloc(chapters.size(), sizeof(AVChapter*)));
+        if (!s.out->chapters) {
+            error = "out of memory";
+            return false;
+        }
+        for (const Chapter& c : chapters) {
+            AVChapter* chapter = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+            if (!chapter) {
+                error = "out of memory";
+                return false;
+            }
+            chapter->id = s.out->nb_chapters + 1;
+            chapter->time_base = AVRational{1, 1000};
+            chapter->start = c.startMs;
+            chapter->end = c.endMs;
+            av_dict_set(&chapter->metadata, "title", c.title.c_str(), 0);
+            s.out->chapters[s.out->nb_chapters++] = chapter;
+        }
+    }
     if (s.audio) {
         // What the resampler still holds, then the rest of the FIFO.
         const int room = swr_get_out_samples(s.swr, 0) + 64;

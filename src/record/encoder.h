@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct EncoderSettings {
     int width = 800;
@@ -33,8 +34,15 @@ public:
     bool addFrame(const uint8_t* rgba, std::string& error);
     // Interleaved stereo floats at 44100 Hz.
     bool addSound(const float* samples, int count, std::string& error);
-    // Drains the encoders and writes the file's index.
-    bool finish(std::string& error);
+    // Whether the format holds chapters (all but WebP).
+    bool takesChapters() const;
+    // Drains the encoders and writes the file's index, with the chapters
+    // (their start, end and title) where the format holds them.
+    struct Chapter {
+        long startMs, endMs;
+        std::string title;
+    };
+    bool finish(std::string& error, const std::vector<Chapter>& chapters = {});
     // Closes and forgets whatever was open (after a failure).
     void abandon();
 

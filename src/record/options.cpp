@@ -20,6 +20,8 @@ void printUsage(std::FILE* to) {
                  "Plays the show on a fixed clock of 50 frames a second and records every frame and the\n"
                  "music into OUTPUT. The name's extension picks the format: .mp4 (H.264 and AAC, the\n"
                  "default choice), .mov, .mkv, .webm (VP9 and Opus) or .webp (animated, no sound).\n"
+                 "MP4, MOV, MKV and WebM files carry chapters: the title cards, each step with its\n"
+                 "title, the scroll text and the closing cards, at the times the tour reached them.\n"
                  "\n"
                  "  -t, --tour FILE       the viewer's actions, one a line (default: the built-in tour)\n"
                  "      --print-tour      print the built-in tour and exit\n"
@@ -29,6 +31,8 @@ void printUsage(std::FILE* to) {
                  "      --to SECONDS      stop the recording at this show time\n"
                  "      --stills DIR      save the tour's still frames as PNG files in DIR; OUTPUT may\n"
                  "                        then be left out to save stills only\n"
+                 "      --captions FILE   also write what the screen says at each moment (the cards'\n"
+                 "                        and the captions' words) to FILE as WebVTT captions (.vtt)\n"
                  "      --quality N       constant-quality level (x264/VP9 CRF, lower is better;\n"
                  "                        WebP quality 0-100); default 20, 32 and 70\n"
                  "      --preset NAME     x264 speed preset for the H.264 formats (default veryfast)\n"
@@ -97,7 +101,7 @@ bool parseQuality(const char* text, int& quality) {
     return true;
 }
 
-enum { kSize = 256, kFrom, kTo, kStills, kQuality, kPreset, kPrintTour };
+enum { kSize = 256, kFrom, kTo, kStills, kQuality, kPreset, kPrintTour, kCaptions };
 const option kLongOptions[] = {
     {"tour", required_argument, nullptr, 't'},      {"seed", required_argument, nullptr, 's'},
     {"size", required_argument, nullptr, kSize},    {"from", required_argument, nullptr, kFrom},
@@ -105,6 +109,7 @@ const option kLongOptions[] = {
     {"quality", required_argument, nullptr, kQuality}, {"preset", required_argument, nullptr, kPreset},
     {"directory", required_argument, nullptr, 'C'}, {"quiet", no_argument, nullptr, 'q'},
     {"print-tour", no_argument, nullptr, kPrintTour}, {"help", no_argument, nullptr, 'h'},
+    {"captions", required_argument, nullptr, kCaptions},
     {"version", no_argument, nullptr, 'V'},         {nullptr, 0, nullptr, 0},
 };
 
@@ -133,6 +138,10 @@ std::string takeValue(int c, const char* value, RecordOptions& o) {
         case kStills:
             o.stillsDir = value;
             break;
+        case kCaptions:
+            if (!*value) return "--captions needs a file name";
+            o.captions = value;
+            break;
         case kQuality:
             if (!parseQuality(value, o.quality))
                 return "bad quality " + quoted(value) + ": expected a whole number from 0 to 100";
@@ -157,6 +166,8 @@ std::string checkOutput(int argc, char** argv, RecordOptions& o) {
     if (optind < argc) return "one output only; also given " + quoted(argv[optind]);
     if (o.output.empty() && o.stillsDir.empty()) return "no OUTPUT given";
     if (o.toSeconds >= 0 && o.toSeconds <= o.fromSeconds) return "--to must come after --from";
+    if (!o.captions.empty() && o.output.empty()) return "--captions needs an OUTPUT: they are the video's";
+    if (!o.captions.empty() && o.captions == o.output) return "--captions must name a file other than OUTPUT";
     if (!o.output.empty() && !Encoder::knownFormat(o.output, &o.formatName))
         return "cannot tell the format of " + quoted(o.output) + ": name it .mp4, .mov, .mkv, .webm or .webp";
     return "";

@@ -12,6 +12,7 @@ struct RecordOptions {
     std::string formatName;  // what the output's name calls for (e.g. "H.264 and AAC in MP4")
     std::string tourPath;    // empty: the built-in tour
     std::string stillsDir;   // empty: the tour's stills are left out
+    std::string captions;    // where the WebVTT captions go; empty: none
     std::string directory;   // where data/ is; empty: the installed data set, or here
     std::string preset;      // x264's speed preset; empty for the default
     unsigned seed = 1;       // 1: the show's own sequence

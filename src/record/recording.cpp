@@ -130,6 +130,15 @@ void Recording::checkOutputs() {
         if (!why.empty()) failure("cannot write " + escaped(o_.output) + ": " + why);
         setPartPath(partPathFor(o_.output, getpid()));
     }
+    if (!o_.captions.empty()) {
+        o_.captions = absolute(o_.captions);
+        struct stat st;
+        if (stat(o_.captions.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            failure("cannot write " + escaped(o_.captions) + ": it is a directory");
+        std::string why = whyNotWritableDirectory(directoryOf(o_.captions));
+        if (why.empty()) why = whyNotReplaceable(o_.captions);
+        if (!why.empty()) failure("cannot write " + escaped(o_.captions) + ": " + why);
+    }
     if (!o_.stillsDir.empty()) {
         o_.stillsDir = absolute(o_.stillsDir);
         ::mkdir(o_.stillsDir.c_str(), 0777);
@@ -293,6 +302,7 @@ void Recording::addToVideo(long index) {
     }
     std::string why;
     if (!worker_->add(*picture_, samples_, why)) throw Stop{true, why};
+    screen_.frame(written_ * static_cast<long>(kFrameMs), show_.screenSlot ? show_.screenSlot() : -1);
     ++written_;
     if (!o_.quiet) progress_->update(written_, std::max(expected_, written_));
 }
@@ -310,8 +320,11 @@ int Recording::finish() {
     std::string error;
     const bool drained = worker_->drain(error);
     worker_.reset();
+    screen_.end(written_ * static_cast<long>(kFrameMs));
+    std::vector<Encoder::Chapter> chapters;
+    for (const TimedText& c : screen_.chapters()) chapters.push_back({c.startMs, c.endMs, c.text});
     // Stopped while the last frames were encoded: the file is not put in place.
-    if (stopSignal || !drained || !encoder_.finish(error) || stopSignal) {
+    if (stopSignal || !drained || !encoder_.finish(error, chapters) || stopSignal) {
         encoder_.abandon();
         removePart();
         if (stopSignal) interrupted();
@@ -323,8 +336,23 @@ int Recording::finish() {
         failure("cannot rename the recording to " + escaped(o_.output) + ": " + why);
     }
     setPartPath("");
+    if (!o_.captions.empty()) writeCaptions(o_.captions);
     if (!o_.quiet) summarise();
     return 0;
+}
+
+// The captions beside the finished recording, put in place whole.
+void Recording::writeCaptions(const std::string& path) {
+    const std::string part = partPathFor(path, getpid());
+    const std::string text = webVtt(screen_.captions());
+    FILE* f = std::fopen(part.c_str(), "wb");
+    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (f) ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(part.c_str(), path.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        std::remove(part.c_str());
+        failure("cannot write the captions to " + escaped(path) + ": " + why);
+    }
 }
 
 void Recording::summarise() const {
@@ -340,6 +368,11 @@ void Recording::summarise() const {
                  "time: drawing %.1f s, read-back %.1f s, sound %.1f s, waiting for the encoder %.1f s; "
                  "beside it: colour conversion %.1f s, encoding %.1f s\n",
                  drawing_, readBack_, soundSeconds_, encodeWait_, encoder_.convertSeconds, encoder_.encodeSeconds);
+    if (encoder_.takesChapters() && !screen_.chapters().empty())
+        std::fprintf(stderr, "chapters: %zu (%s ... %s)\n", screen_.chapters().size(),
+                     screen_.chapters().front().text.c_str(), screen_.chapters().back().text.c_str());
+    if (!o_.captions.empty())
+        std::fprintf(stderr, "captions: %zu cues in %s\n", screen_.captions().size(), escaped(o_.captions).c_str());
 }
 
 // Stills the tour asks for after the show ended or the recording stopped,

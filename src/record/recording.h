@@ -21,6 +21,7 @@
 #include "record/options.h"
 #include "record/progress.h"
 #include "record/record_io.h"
+#include "record/screen_log.h"
 #include "audio/recorded_music.h"
 #include "record/tour.h"
 
@@ -34,6 +35,7 @@ struct ShowSteps {
     void (*load)(int drawableWidth, int drawableHeight);
     void (*playPhases)();
     void (*shutDown)();
+    int (*screenSlot)();  // the table slot whose words the screen shows now; -1 for none
 };
 
 class Recording {
@@ -60,6 +62,7 @@ private:
     void saveStills(Uint32 shownAt);
     void addToVideo(long index);
     int finish();
+    void writeCaptions(const std::string& path);
     void summarise() const;
     bool stillsAllTaken() const;
     void warnUnusedPreset() const;
@@ -77,6 +80,7 @@ private:
     FramebufferPictureCopies copies_;
     SoundRenderer sound_;
     bool soundOpen_ = false;
+    ScreenLog screen_;  // chapters and captions of the frames kept
     std::vector<float> samples_;
     std::optional<Progress> progress_;  // from the show's start
 

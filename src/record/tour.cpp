@@ -247,6 +247,9 @@ bool parseTour(const std::string& text, Tour& tour, std::string& error) {
 
 const char* defaultTourText() {
     return R"(# The whole show as an attentive viewer watches it.
+# The recording's chapters follow the tour: the title cards, each step when the
+# tour reaches it, the scroll text and the closing cards; --captions FILE.vtt
+# writes what the screen says at each moment.
 # The loading screen takes about half a second; the Intro's three title cards
 # run on their own for 20.5 s while the pointer drifts and leaves its sparks.
  2.0   glide 560 250 3.5

@@ -6,12 +6,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
+#include "core/screen_words.h"
 #include "record/files.h"
 #include "record/options.h"
 #include "record/recording.h"
 #include "record/tour.h"
+#include "show/phases.h"
 #include "show/show.h"
 
 namespace {
@@ -32,6 +35,32 @@ std::string installedDataRoot() {
     if (stat((root + "/data").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return root;
 #endif
     return "";
+}
+
+// The part of the show on the screen, phase by phase, for the recording's
+// chapters and captions: the loading screen until the phases begin.
+std::function<int()> onScreen = [] { return screenSlot(ScreenPhase::Loading, -1); };
+std::function<int()> partOf(IntroPhase& intro) {
+    return [&] { return screenSlot(ScreenPhase::Intro, intro.shown.card); };
+}
+std::function<int()> partOf(SlideshowPhase& slideshow) {
+    return [&] { return screenSlot(ScreenPhase::Slideshow, slideshow.slide); };
+}
+std::function<int()> partOf(ScrollerPhase&) {
+    return [] { return screenSlot(ScreenPhase::Scroller, -1); };
+}
+std::function<int()> partOf(OutroPhase& outro) {
+    return [&] { return screenSlot(ScreenPhase::Outro, outro.card); };
+}
+int screenSlotNow() { return onScreen(); }
+
+// The show's phases as it plays them, each noted.
+void playNotedPhases() {
+    playPhasesWith([](auto& phase) {
+        onScreen = partOf(phase);
+        runPhase(phase);
+    });
+    onScreen = [] { return -1; };
 }
 
 }  // namespace
@@ -56,6 +85,6 @@ int main(int argc, char** argv) {
             return 2;
     }
     if (line.options.directory.empty()) line.options.directory = installedDataRoot();
-    Recording recording(line.options, ShowSteps{initShowState, openShowWindow, loadShow, playPhases, shutDownShow});
+    Recording recording(line.options, ShowSteps{initShowState, openShowWindow, loadShow, playNotedPhases, shutDownShow, screenSlotNow});
     return recording.run();
 }

@@ -26,6 +26,11 @@ Media readMedia(const std::string& path, bool keepFrames, std::vector<uint64_t>*
     }
     avformat_find_stream_info(in, nullptr);
     m.duration = in->duration > 0 ? in->duration / static_cast<double>(AV_TIME_BASE) : 0;
+    for (unsigned i = 0; i < in->nb_chapters; ++i) {
+        const AVChapter* c = in->chapters[i];
+        const AVDictionaryEntry* title = av_dict_get(c->metadata, "title", nullptr, 0);
+        m.chapters.push_back({c->start * av_q2d(c->time_base), c->end * av_q2d(c->time_base), title ? title->value : ""});
+    }
     AVCodecContext* dec[2] = {nullptr, nullptr};  // video, sound
     int index[2] = {-1, -1};
     for (unsigned i = 0; i < in->nb_streams; ++i) {

@@ -16,6 +16,11 @@ struct Media {
     long frameCount = 0;                       // decoded video frames
     std::vector<std::vector<uint8_t>> frames;  // RGB24, top row first (when kept)
     std::vector<float> sound;                  // interleaved stereo, 44100 Hz
+    struct Chapter {
+        double start, end;  // seconds
+        std::string title;
+    };
+    std::vector<Chapter> chapters;  // as ffprobe -show_chapters lists them
 };
 
 // Reads the whole file; keepFrames false keeps only a hash per frame in

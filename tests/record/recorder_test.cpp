@@ -17,9 +17,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/globals.h"
@@ -510,6 +512,121 @@ TEST(Recorder, ATourWhoseQuitComesWhileLoadingStillEnds) {
     const Media m = readMedia(out, false);
     EXPECT_GT(m.duration, 60.0);
     EXPECT_LT(m.duration, 75.0);
+}
+
+// What the WebVTT format asks of a file (the header, blank lines between
+// blocks, a timing line of two ordered timestamps in each cue, cues in order
+// of their start, no "-->" and no bare '&' or '<' in a cue's text); the
+// first rule broken, or empty. `cues` gets each cue's start, end and text.
+static std::string webVttProblem(const std::string& text, std::vector<std::tuple<double, double, std::string>>& cues) {
+    std::vector<std::string> lines;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    if (text.find('\r') != std::string::npos || text.find('\0') != std::string::npos) return "a CR or NUL";
+    if (lines.empty() || !std::regex_match(lines[0], std::regex("WEBVTT([ \t].*)?"))) return "no WEBVTT header";
+    if (lines.size() < 2 || !lines[1].empty()) return "no blank line after the header";
+    const std::regex stamp("(?:(\\d{2,}):)?([0-5]\\d):([0-5]\\d)\\.(\\d{3})");
+    const std::regex timing("((?:\\d{2,}:)?[0-5]\\d:[0-5]\\d\\.\\d{3}) --> ((?:\\d{2,}:)?[0-5]\\d:[0-5]\\d\\.\\d{3})( .*)?");
+    const std::regex reference("&(amp|lt|gt|lrm|rlm|nbsp);");
+    auto seconds = [&](const std::string& s) {
+        std::smatch m;
+        std::regex_match(s, m, stamp);
+        return (m[1].matched ? std::stod(m[1]) * 3600 : 0) + std::stod(m[2]) * 60 + std::stod(m[3]) + std::stod(m[4]) / 1000;
+    };
+    double last = 0;
+    for (size_t i = 2; i < lines.size();) {
+        if (lines[i].empty()) {
+            ++i;
+            continue;
+        }
+        const std::string where = "line " + std::to_string(i + 1) + ": ";
+        if (lines[i].find("-->") == std::string::npos) ++i;  // the cue's identifier
+        std::smatch m;
+        if (i >= lines.size() || !std::regex_match(lines[i], m, timing)) return where + "no timing line";
+        const double start = seconds(m[1]), end = seconds(m[2]);
+        if (end <= start) return where + "a cue that ends before it starts";
+        if (start < last) return where + "a cue before the one above it";
+        last = start;
+        std::string payload;
+        for (++i; i < lines.size() && !lines[i].empty(); ++i) {
+            if (lines[i].find("-->") != std::string::npos) return "line " + std::to_string(i + 1) + ": \"-->\" in a cue";
+            const std::string bare = std::regex_replace(lines[i], reference, "");
+            if (bare.find_first_of("&<") != std::string::npos) return "line " + std::to_string(i + 1) + ": a bare & or <";
+            payload += (payload.empty() ? "" : "\n") + lines[i];
+        }
+        if (payload.empty()) return where + "a cue without text";
+        cues.emplace_back(start, end, payload);
+    }
+    return "";
+}
+
+TEST(Recorder, ChaptersAndCaptionsFollowTheTour) {
+    // The cards skipped, three steps, one back, the scroll text, the closing cards.
+    writeFile("chapters.tour",
+              "1.0 press escape\n"
+              "2.0 press right\n"
+              "3.0 press right\n"
+              "3.5 press left\n"
+              "4.5 press escape\n"
+              "5.5 press escape\n");
+    const std::string out = here("chapters.mp4"), vtt = here("chapters.vtt");
+    std::remove(vtt.c_str());
+    const Result run = record("--size 320x240 --tour chapters.tour --captions chapters.vtt " + out);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("chapters: 7 (Title cards ... Closing cards)"), std::string::npos) << run.output;
+
+    // The chapters a player lists, each where the tour reached it (the frame
+    // that handles a key shows its result), one after the other to the end.
+    const Media m = readMedia(out, false);
+    ASSERT_TRUE(m.ok) << m.error;
+    const std::vector<std::pair<double, std::string>> want = {
+        {0, "Title cards"},          {1.0, "Step 1: The line-up"}, {2.0, "Step 2: Brown the beef"},
+        {3.0, "Step 3: Bacon, onions, carrots"}, {3.5, "Step 2: Brown the beef"},
+        {4.5, "Scroll text"},        {5.5, "Closing cards"}};
+    ASSERT_EQ(m.chapters.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(want[i].second);
+        EXPECT_EQ(m.chapters[i].title, want[i].second);
+        EXPECT_NEAR(m.chapters[i].start, want[i].first, 0.041);
+        EXPECT_NEAR(m.chapters[i].end, i + 1 < want.size() ? m.chapters[i + 1].start : m.frameCount / 50.0, 1e-6);
+    }
+
+    // The captions: a valid WebVTT file whose cues tell what the screen says,
+    // from the loading screen to the last closing card, without a gap.
+    std::vector<std::tuple<double, double, std::string>> cues;
+    const std::string problem = webVttProblem(readAll(vtt), cues);
+    ASSERT_EQ(problem, "") << readAll(vtt);
+    ASSERT_GE(cues.size(), 8u);
+    EXPECT_EQ(std::get<0>(cues.front()), 0.0);
+    EXPECT_NEAR(std::get<1>(cues.back()), m.frameCount / 50.0, 1e-6);
+    for (size_t i = 1; i < cues.size(); ++i) EXPECT_EQ(std::get<0>(cues[i]), std::get<1>(cues[i - 1]));
+    auto saidAt = [&](double t) {
+        for (const auto& [start, end, text] : cues)
+            if (start <= t && t < end) return text;
+        return std::string();
+    };
+    EXPECT_EQ(saidAt(0.7).rfind("Mijotine! the slow-cooking magazine", 0), 0u) << saidAt(0.7);
+    EXPECT_EQ(saidAt(1.5), "Step 1 of 7: The line-up\nStovecraft: Meet the cast: beef, wine &amp; friends!");
+    EXPECT_EQ(saidAt(3.2), "Step 3 of 7: Bacon, onions, carrots\nStovecraft: Bacon first. Always bacon first.");
+    EXPECT_EQ(saidAt(4.0).rfind("Step 2 of 7: Brown the beef\n", 0), 0u) << saidAt(4.0);
+    EXPECT_NE(saidAt(5.0).find("scroll text"), std::string::npos) << saidAt(5.0);
+    EXPECT_EQ(saidAt(6.0).rfind("Merci! Thank you for cooking along.\nPresenter: Stovecraft\n", 0), 0u) << saidAt(6.0);
+    EXPECT_EQ(saidAt(12.0).rfind("\xC3\x80 bient\xC3\xB4t!", 0), 0u) << saidAt(12.0);
+
+    // The other formats with chapters carry the same ones.
+    for (const char* format : {"mov", "mkv", "webm"}) {
+        SCOPED_TRACE(format);
+        const std::string other = here(std::string("chapters.") + format);
+        const Result again = record("-q --size 320x240 --to 4 --tour chapters.tour " + other);
+        ASSERT_EQ(again.status, 0) << again.output;
+        const Media o = readMedia(other, false);
+        ASSERT_TRUE(o.ok) << o.error;
+        ASSERT_EQ(o.chapters.size(), 5u);
+        EXPECT_EQ(o.chapters[3].title, "Step 3: Bacon, onions, carrots");
+        EXPECT_NEAR(o.chapters[3].start, 3.0, 0.041);
+        EXPECT_NEAR(o.chapters[3].end, 3.5, 0.041);
+        EXPECT_NEAR(o.chapters[4].end, 4.0, 1e-6);  // where --to stopped it
+    }
 }
 
 TEST(Tour, ReadsEveryFormAndNamesTheBadLine) {
