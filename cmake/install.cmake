@@ -10,6 +10,7 @@
 #   games/mijotine-record, share/man/man1/mijotine-record.1   the recorder and its
 #                                         manual, where FFmpeg's libraries are found
 #   share/doc/mijotine/copyright          who made what, and the licences
+#   share/doc/mijotine/scroll-text.txt    the scroll text, to read as text
 # `cmake --install <build>` installs, the `uninstall` target (or
 # `cmake -DMANIFEST=<build>/install_manifest.txt -P cmake/uninstall.cmake`) removes
 # every file it installed and every folder it had to create; both honour
@@ -45,8 +46,18 @@ file(RELATIVE_PATH LAUNCHER_DATA /${MIJOTINE_GAMESDIR} /${MIJOTINE_DATAROOT})
 file(RELATIVE_PATH LAUNCHER_PROGRAM /${MIJOTINE_GAMESDIR} /${MIJOTINE_PROGRAMDIR}/mijotine)
 configure_file(${DIST_SOURCE_DIR}/mijotine.in ${DIST_BINARY_DIR}/mijotine @ONLY)
 
+# The scroll text as plain text, beside the copyright.
+set(SCROLL_TEXT_FILE ${DIST_BINARY_DIR}/scroll-text.txt)
+add_custom_command(
+  OUTPUT ${SCROLL_TEXT_FILE}
+  COMMAND mkscrolltext ${SCROLL_TEXT_FILE}
+  DEPENDS mkscrolltext
+  COMMENT "Writing the scroll text as plain text")
+add_custom_target(scroll-text ALL DEPENDS ${SCROLL_TEXT_FILE})
+
 # The manual names the installed paths.
 set(MAN_DATAROOT ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_DATAROOT})
+set(MAN_DOCDIR ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/doc/mijotine)
 set(MAN_PROGRAMDIR ${CMAKE_INSTALL_PREFIX}/${MIJOTINE_PROGRAMDIR})
 configure_file(${DIST_SOURCE_DIR}/mijotine.6.in ${DIST_BINARY_DIR}/mijotine.6 @ONLY)
 
@@ -109,10 +120,11 @@ endforeach()
 install(FILES ${DIST_SOURCE_DIR}/${MIJOTINE_APPID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${DIST_BINARY_DIR}/mijotine.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
+install(FILES ${SCROLL_TEXT_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mijotine)
 
 # What `cmake --install` needs built (`make install` builds just this).
 add_custom_target(installable)
-add_dependencies(installable mijotine data menu-icons)
+add_dependencies(installable mijotine data menu-icons scroll-text)
 
 # The recorder, where the tree has one, is installed beside the command with
 # its manual; its target may be defined after this file is read, so the rule

@@ -329,3 +329,14 @@ void initScrollText() {
         scrollLines[i] = kScrollText[i];
     }
 }
+
+std::string scrollTextAsText() {
+    std::string text;
+    for (const char* line : kScrollText) {
+        std::string plain;
+        for (const char* p = line; *p; ++p) plain += *p == '\x92' ? "\xE2\x80\x99" : std::string(1, *p);
+        plain.erase(plain.find_last_not_of(' ') + 1);
+        text += plain + "\n";
+    }
+    return text;
+}

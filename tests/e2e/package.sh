@@ -89,6 +89,13 @@ for section in SYNOPSIS DESCRIPTION 'TOUR FILE FORMAT' EXAMPLES 'EXIT STATUS'; d
     grep -q "^$section" <<<"$man_text" || fail "the recorder's manual page has no $section section"
 done
 grep -q -- '--print-tour' <<<"$man_text" || fail "the recorder's manual page does not list its options"
+grep -q -- '--captions' <<<"$man_text" || fail "the recorder's manual page does not tell of its captions"
+# The scroll text as plain text to read, where the show's manual page says it is.
+SCROLL=/usr/share/doc/mijotine/scroll-text.txt
+{ [ -f "$X$SCROLL" ] && iconv -f UTF-8 -t UTF-8 "$X$SCROLL" >/dev/null &&
+    grep -qx "Welcome to the totally nouvelle Mijotine!" "$X$SCROLL"; } || fail "the package has no plain $SCROLL"
+MANWIDTH=200 man -l "$X/usr/share/man/man6/mijotine.6.gz" 2>/dev/null | grep -qF "$SCROLL" ||
+    fail "the show's manual page does not say where the scroll text is"
 desktop-file-validate "$DESKTOP" >"$S/desktop.log" 2>&1 || { cat "$S/desktop.log" >&2; fail "desktop-file-validate rejects the menu entry"; }
 [ -s "$S/desktop.log" ] && fail "desktop-file-validate: $(cat "$S/desktop.log")"
 appstreamcli validate --no-net --pedantic "$METAINFO" >"$S/appstream.log" 2>&1 ||

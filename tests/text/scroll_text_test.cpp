@@ -299,3 +299,25 @@ TEST(ScrollTextInit, OpensTheFontAndFillsTheTable) {
     glyphFont = nullptr;
     EXPECT_EQ(ttfUsers, usersBefore);
 }
+
+// The text to read (the installed documentation's copy): every line, in
+// order, without its trailing spaces, the Windows apostrophe as UTF-8's.
+TEST(ScrollTextAsText, EveryLineInOrderAsPlainUtf8) {
+    const std::string text = scrollTextAsText();
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find('\n', at);
+        ASSERT_NE(end, std::string::npos) << "the last line is not ended";
+        lines.push_back(text.substr(at, end - at));
+    }
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kScrollLineCount));
+    int apostrophes = 0;
+    for (int i = 0; i < kScrollLineCount; ++i) {
+        std::string want = kScrollText[i];
+        for (size_t p; (p = want.find('\x92')) != std::string::npos; ++apostrophes) want.replace(p, 1, "\xE2\x80\x99");
+        want.erase(want.find_last_not_of(' ') + 1);
+        EXPECT_EQ(lines[i], want) << i;
+    }
+    EXPECT_EQ(apostrophes, 5);
+    EXPECT_NE(text.find("Gang, Mme Roux\xE2\x80\x99s whole family"), std::string::npos);
+}
