@@ -35,7 +35,7 @@ PictureFile showPictureFile(int slot, bool finer) {
     return PictureFile{dataFilePath(slot), finer && hasFinerFile(slot) ? finerFilePath(slot) : ""};
 }
 
-ShowPictures::ShowPictures(bool finer) : PicturePreparer(loadOrderFiles(finer)) {}
+ShowPictures::ShowPictures(bool finer) : PicturePreparer(loadOrderFiles(finer)), finer_(finer) {}
 
 void loadAllTextures(int* table, bool finer, float progressFrom, float progressTo) {
     ShowPictures pictures(finer);

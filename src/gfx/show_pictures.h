@@ -10,6 +10,10 @@
 class ShowPictures : public PicturePreparer {
 public:
     explicit ShowPictures(bool finer);
+    bool finer() const { return finer_; }
+
+private:
+    bool finer_;
 };
 // The slot's picture file, with its finer file where finer.
 PictureFile showPictureFile(int slot, bool finer);

@@ -67,7 +67,7 @@ void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, drawsFiner(drawingArea())));
+    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.finer()));
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,4 +70,40 @@ TEST(PicturePreparer, PicturesPreparedAheadKeepTheirOrder) {
         const PreparedPicture p = preparer.take(i);
         EXPECT_NE(p.error.find(paths[i] + "'"), std::string::npos) << p.error;
     }
+}
+
+// A finer file that can't stand in for its plain one gives way to it, with
+// one line that says why; a sound one is kept at its own size.
+TEST(FinerPicture, ADamagedFinerFileGivesWayToThePlainOneWithOneLine) {
+    const std::string data = MIJOTINE_DATA_DIR "/", plain = data + "mij4.jpg", dir = "/tmp/mij_finer_bad";
+    std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
+    std::system(("head -c 40000 " + data + "mij4@2x.jpg >" + dir + "/cut.jpg").c_str());
+    std::system(("echo not a picture >" + dir + "/text.jpg").c_str());
+    std::system(("truncate -s 40M " + dir + "/huge.jpg").c_str());
+    // A whole PNG whose header says 16000 x 12000, never decoded.
+    std::system(("cp " + data + "chef@2x.png " + dir + "/giant.png && printf '\\0\\0\\076\\200\\0\\0\\056\\340' | dd of=" + dir +
+                 "/giant.png bs=1 seek=16 conv=notrunc 2>/dev/null")
+                    .c_str());
+    const struct {
+        std::string finer, why;
+    } cases[] = {
+        {dir + "/none.jpg", "it is missing"},
+        {dir + "/cut.jpg", "it is cut short"},
+        {data + "mij4.jpg", "it is 800 x 600, not 1600 x 1200"},
+        {dir + "/giant.png", "it is 16000 x 12000, not 1600 x 1200"},
+        {dir + "/text.jpg", "it is neither a PNG nor a JPEG"},
+        {dir + "/huge.jpg", "it is too large (41943040 bytes)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.finer);
+        const PreparedPicture picture = preparePicture(PictureFile{plain, c.finer});
+        EXPECT_EQ(picture.note, "  Using '" + plain + "' for its finer '" + c.finer + "': " + c.why + "\n");
+        EXPECT_TRUE(picture.error.empty());
+        EXPECT_EQ(picture.width, 1024) << "the plain picture, as it has always been kept";
+    }
+    const PreparedPicture finer = preparePicture(PictureFile{plain, data + "mij4@2x.jpg"});
+    EXPECT_TRUE(finer.note.empty() && finer.error.empty()) << finer.note << finer.error;
+    EXPECT_EQ(finer.width, 1600);
+    EXPECT_EQ(finer.height, 1200);
+    std::system(("rm -rf " + dir).c_str());
 }

@@ -340,3 +340,34 @@ TEST(GlyphFontDeathTest, GlyphsThatCannotBeMadeAreSkippedSafely) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(useFontWithoutVideoMode(), ::testing::ExitedWithCode(0), "");
 }
+
+// Drawn at 1.8 times its units, the font's letters come from the font at 58
+// points, while every metric stays the 32-point font's: the same lines, the
+// same widths, each letter's ink where the smaller one has it.
+TEST_F(GlyphGl, AtALargerScaleTheLettersAreRenderedLargerAndLaidOutAsBefore) {
+    GlyphFont plain(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0);
+    GlyphFont finer(showFontPath(), 32, TTF_STYLE_NORMAL, 0, 0, 0, 1.8f);
+    EXPECT_FLOAT_EQ(finer.pictureScale, 58.0f / 32.0f);
+    EXPECT_EQ(finer.height, plain.height);
+    EXPECT_EQ(finer.ascent, plain.ascent);
+    EXPECT_EQ(finer.lineSkip, plain.lineSkip);
+    const char* line = "Brown the beef well: 2 kg, 3 hours (or more)!";
+    EXPECT_EQ(finer.measureText(line).w, plain.measureText(line).w);
+    for (const char* p = line; *p; ++p) {
+        const GlyphEntry &small = plain.glyphs[codeOf(*p)], &large = finer.glyphs[codeOf(*p)];
+        SCOPED_TRACE(std::string(1, *p));
+        EXPECT_EQ(large.advance, small.advance);
+        EXPECT_EQ(large.maxX, small.maxX);
+        if (*p == ' ') continue;
+        ASSERT_NE(large.surface, nullptr);
+        EXPECT_NEAR(large.surface->h, small.surface->h * finer.pictureScale, 2.0);
+        // The ink's edges in units, against the plain picture's (the two sizes
+        // hint the outlines apart by up to a unit and a half).
+        const float top = finer.ascent - finer.pictureAscent / finer.pictureScale;
+        EXPECT_NEAR(large.inkX0 / finer.pictureScale, small.inkX0, 2.0);
+        EXPECT_NEAR(large.inkX1 / finer.pictureScale, small.inkX1, 2.0);
+        EXPECT_NEAR(top + large.inkY0 / finer.pictureScale, small.inkY0, 2.0);
+        EXPECT_NEAR(top + large.inkY1 / finer.pictureScale, small.inkY1, 2.0);
+    }
+    EXPECT_GE(finer.atlasWidth, 2048) << "room for the larger letters";
+}

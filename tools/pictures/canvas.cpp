@@ -89,6 +89,15 @@ Canvas::Canvas(int width, int height, double scale_)
     surface = scaledSurface(pw, ph, scale);
     cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_BEST);
+    if (scale != 1.0) {
+        // Lettering laid out in units, not snapped to this scale's pixels,
+        // so that it stands where it does at every other.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_set_font_options(cr, options);
+        cairo_font_options_destroy(options);
+    }
 }
 
 cairo_surface_t* Canvas::layer() const { return scaledSurface(pw, ph, scale); }
@@ -104,24 +113,30 @@ void Canvas::grain(double strength, uint32_t seed) {
     int stride = cairo_image_surface_get_stride(surface);
     Rng rng(seed);
     // At a scale of one, a draw for each pixel with any alpha, in order; at
-    // any other, a draw for each unit, which its pixels share, so that the
-    // grain is the same picture's.
+    // any other, a draw for each unit, at its centre, and between the centres
+    // the blend of the four around: the same grain at every scale, whatever
+    // the pixels it falls on.
     std::vector<double> perUnit;
     if (scale != 1.0) {
         perUnit.resize(static_cast<size_t>(w) * h);
         for (double& v : perUnit) v = rng.uni();
     }
+    auto unitGrain = [&](int x, int y) {
+        const double ux = std::clamp((x + 0.5) / scale - 0.5, 0.0, w - 1.0);
+        const double uy = std::clamp((y + 0.5) / scale - 0.5, 0.0, h - 1.0);
+        const int x0 = std::min(static_cast<int>(ux), w - 2 < 0 ? 0 : w - 2), y0 = std::min(static_cast<int>(uy), h - 2 < 0 ? 0 : h - 2);
+        const int x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
+        const double tx = ux - x0, ty = uy - y0;
+        auto at = [&](int cx, int cy) { return perUnit[static_cast<size_t>(cy) * w + cx]; };
+        return (at(x0, y0) * (1 - tx) + at(x1, y0) * tx) * (1 - ty) + (at(x0, y1) * (1 - tx) + at(x1, y1) * tx) * ty;
+    };
     for (int y = 0; y < ph; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        const int uy = std::min(h - 1, static_cast<int>((y + 0.5) / scale));
         for (int x = 0; x < pw; ++x) {
             uint32_t p = row[x];
             int a = p >> 24;
             if (a == 0) continue;
-            const double u = perUnit.empty()
-                                 ? rng.uni()
-                                 : perUnit[static_cast<size_t>(uy) * w +
-                                           std::min(w - 1, static_cast<int>((x + 0.5) / scale))];
+            const double u = perUnit.empty() ? rng.uni() : unitGrain(x, y);
             int n = static_cast<int>((u - 0.5) * 2 * strength * a);
             int r = std::clamp(static_cast<int>((p >> 16) & 255) + n, 0, a);
             int g = std::clamp(static_cast<int>((p >> 8) & 255) + n, 0, a);

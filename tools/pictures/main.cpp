@@ -5,7 +5,8 @@
 // mkpictures --icons <outdir>: draws the desktop icon as icon-<size>.png at
 // each size the menu's icon theme asks for, the same art as the data set's window
 // icon drawn afresh at every size; --web-icons at the two sizes of the web page's
-// manifest.
+// manifest. mkpictures --scale S <outdir>: every picture drawn at S times its
+// size, as PNG files, for comparisons.
 // The output is the same, byte for byte, on every run: nothing depends on the
 // time or on unseeded randomness.
 #include "pictures/pictures.h"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,10 +41,18 @@ bool report(bool ok, const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--words") return printDrawnWords() ? 0 : 1;
-    const std::string mode = argc == 3 ? argv[1] : "";
-    const bool icons = mode == "--icons" || mode == "--web-icons";
-    if (argc != 2 && !icons) {
-        std::fprintf(stderr, "usage: mkpictures [--icons | --web-icons] <outdir>\n");
+    const std::string mode = argc >= 3 ? argv[1] : "";
+    const bool icons = argc == 3 && (mode == "--icons" || mode == "--web-icons");
+    // --scale S: every picture drawn at S pixels a unit, each as a lossless
+    // PNG under its name's stem, to compare what the show draws with.
+    double only = 0;
+    if (argc == 4 && mode == "--scale") {
+        char* end = nullptr;
+        only = std::strtod(argv[2], &end);
+        if (*end || !(only > 0 && only <= 8)) only = 0;
+    }
+    if (argc != 2 && !icons && !only) {
+        std::fprintf(stderr, "usage: mkpictures [--icons | --web-icons | --scale S] <outdir>\n");
         return 2;
     }
     std::string dir = argv[argc - 1];
@@ -69,17 +79,29 @@ int main(int argc, char** argv) {
     // that fill a slot once more at the finer set's scale, under their finer
     // names.
     bool drawn[kDataFiles] = {};
+    auto asPng = [&](int key, int w, int h, auto draw) {
+        Canvas c(w, h, only);
+        draw(c);
+        const std::string name = dataFileName(key);
+        const std::string png = name.substr(0, name.rfind('.')) + ".png";
+        write(png, c.savePng(dir + png));
+        drawn[key] = true;
+    };
     auto jpeg = [&](int key, int w, int h, auto draw, int quality, bool full) {
+        if (only) return asPng(key, w, h, draw);
         for (int scale : {1, kFinerScale}) {
             if (scale != 1 && !hasFinerFile(key)) break;
             Canvas c(w, h, scale);
             draw(c);
             const std::string name = scale == 1 ? dataFileName(key) : finerFileName(key);
-            write(name, c.saveJpeg(dir + name, quality, full));
+            // The finer ones keep their colour at every pixel: halved, it
+            // would soften what they are drawn finer for.
+            write(name, c.saveJpeg(dir + name, quality, full || scale != 1));
         }
         drawn[key] = true;
     };
     auto png = [&](int key, int w, int h, auto draw) {
+        if (only) return asPng(key, w, h, draw);
         for (int scale : {1, kFinerScale}) {
             Canvas c(w, h, scale);
             draw(c);
