@@ -210,6 +210,7 @@ std::string pictureFileCheck(const std::string& path, int& width, int& height) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return "it is missing";
     if (!S_ISREG(st.st_mode)) return "it is not a file";
+    if (st.st_size == 0) return "it is empty";
     if (st.st_size > kMostFinerBytes) return "it is too large (" + std::to_string(st.st_size) + " bytes)";
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return "it cannot be read";

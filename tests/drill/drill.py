@@ -3,7 +3,9 @@
 in half, random bytes, in the wrong format, and (pictures) palettised,
 greyscale, 1x1 and very large; the real program is started on each, answered
 "no" in its question box and walked through every phase with Escape under a
-private virtual X server. Each run must end on its own in time with status 0
+private virtual X server. A finer picture (name@2x.ext) is only read where the
+show is drawn larger than 800 x 600: its runs answer "yes", full screen on the
+server's 1024 x 768, and its line says that the plain file stands in. Each run must end on its own in time with status 0
 and nothing but the damaged file's own line on stdout (status 1 and the font
 line for the font), and with no sanitizer report on stderr.
 
@@ -34,7 +36,7 @@ PICTURE_ONLY = {"palette", "grey", "1x1", "8192", "4096"}
 # Huge pictures cost seconds each to make and to load: only the icon (which
 # goes into a window property), the first title card and the spark sprite
 # (drawn hundreds of times a frame) get them.
-BIG = {"icon.jpg", "mij1.jpg", "particle.png"}
+BIG = {"icon.jpg", "mij1.jpg", "particle.png", "mij1@2x.jpg"}
 # Damages after which nothing of the file can be read: its line must show.
 UNREADABLE = {"missing", "empty", "random"}
 INTACT = "(none)"  # the row of the run with the whole data set as it is
@@ -46,6 +48,10 @@ def kind(name):
     if name.endswith(".ogg"):
         return "song"
     return "picture"
+
+
+def finer(name):
+    return "@2x." in name
 
 
 def cases_for(name):
@@ -66,6 +72,10 @@ def line_pattern(name):
         return re.compile(r"(?!)")
     if name == "icon.jpg":
         return re.compile(r"^  Failed to load icon\.jpg$")
+    if finer(name):
+        plain = name.replace("@2x.", ".")
+        return re.compile(r"^  Using '\./data/" + re.escape(plain) + r"' for its finer '\./data/" + re.escape(name) +
+                          r"': .+$")
     if kind(name) == "song":
         return re.compile(r"^ Mix_LoadMUS: .+$")
     if kind(name) == "font":
@@ -76,6 +86,8 @@ def line_pattern(name):
 def line_required(name, damage):
     if damage in UNREADABLE:
         return True
+    if finer(name) and damage in ("half", "1x1", "8192"):
+        return True  # cut short, or not twice the plain one's size
     if damage == "wrong":
         # Pictures get another picture format, which the loader reads by its
         # content; the song and the font get a picture.
@@ -222,7 +234,7 @@ def run_case(mij, data_dir, work, display, name, damage, limit):
             rc, ids = xdo(env, "search", "--onlyvisible", "--name", "^Mijotine!$")
             if rc == 0 and ids:
                 box = ids.split()[0]
-                xdo(env, "windowfocus", "--sync", box, "key", "n", timeout=10)
+                xdo(env, "windowfocus", "--sync", box, "key", "y" if finer(name) else "n", timeout=10)
                 answered = True
             else:
                 time.sleep(0.1)

@@ -5,9 +5,10 @@
 // as well, in a browser of its own: its first paint is what the browser
 // cannot do faster, and the show's page's first paint is given as a multiple
 // of it.
-//   node tests/web/start_bench.mjs <page url> <data dir> [runs] [reading ms]
+//   node tests/web/start_bench.mjs <page url> <data dir> [runs] [reading ms] [pixel ratio]
 // With a reading time the answer comes that long after the question is
-// shown, as a viewer's would, rather than at once.
+// shown, as a viewer's would, rather than at once. With a pixel ratio of 2
+// the 800 x 600 canvas is drawn at 1600 x 1200, from the finer pictures.
 // The card counts as shown in the first frame that draws it faded in half-way
 // or more (the page reports every frame to a test hook), and again on the
 // first screenshot that matches it about as closely.
@@ -18,12 +19,13 @@ import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [url, dataDir, runsArg, readingArg] = process.argv.slice(2);
+const [url, dataDir, runsArg, readingArg, ratioArg] = process.argv.slice(2);
 const runs = Number(runsArg || 5);
 const readingMs = Number(readingArg || 0);
+const ratio = Number(ratioArg || 1);
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'mijotine-web-bench-'));
 const ref = path.join(scratch, 'ref.png');
-execFileSync('convert', [path.join(dataDir, 'mij1.jpg'), '-resize', '800x600!', ref]);
+execFileSync('convert', [path.join(dataDir, 'mij1.jpg'), '-resize', `${800 * ratio}x${600 * ratio}!`, ref]);
 
 function mae(file) {
   let out;
@@ -105,14 +107,14 @@ await new Promise((resolve) => oneLine.listen(0, '127.0.0.1', resolve));
 for (let run = 0; run < runs; ++run) {
   const plain = await launch(`plain${run}`);
   const plainPage = await plain.newPage();
-  await plainPage.setViewport({ width: 800, height: 600 });
+  await plainPage.setViewport({ width: 800, height: 600, deviceScaleFactor: ratio });
   await plainPage.goto(`http://127.0.0.1:${oneLine.address().port}/`, { waitUntil: 'domcontentloaded' });
   const plainPaint = await firstPaint(plainPage);
   await plain.close();
 
   const browser = await launch(`profile${run}`);
   const page = await browser.newPage();
-  await page.setViewport({ width: 800, height: 600 });
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: ratio });
   await page.evaluateOnNewDocument(instrument);
   const t0 = Date.now();
   await page.goto(url, { waitUntil: 'domcontentloaded' });
@@ -177,6 +179,7 @@ for (let run = 0; run < runs; ++run) {
     'first paint (question, progress)': facts.paint,
     'a one-line page\'s first paint': plainPaint,
     'data received': (facts.resources['mijotine.data'] || {}).end,
+    'finer data received': (facts.resources['mijotine-finer.data'] || {}).end,
     'wasm received': (facts.resources['mijotine.wasm'] || {}).end,
     'runtime ready': at('runtime'),
     'first loading frame': firstLoading,
