@@ -58,8 +58,17 @@ for f in mijotine.js mijotine.wasm mijotine.data "$SONG_FILE" page.js page.css m
     facts="$facts${facts:+,}\"$f\":{\"size\":$size,\"hash\":\"$hash\"}"
     case $f in page.js) page_js=$hash ;; page.css) page_css=$hash ;; manifest.webmanifest) manifest=$hash ;; esac
 done
-build=$(printf '%s' "$facts" | sha256sum | cut -c1-16)
-sed -e "s|<script id=\"build\" type=\"application/json\">{}</script>|<script id=\"build\" type=\"application/json\">{\"build\":\"$build\",\"files\":{$facts}}</script>|" \
+# The finer pictures, one after another, and the list of their names and
+# sizes that the page unpacks them by.
+: >"$OUT/mijotine-finer.data"
+parts=""
+for f in $FINER_FILES; do
+    cat "$DATA/$f" >>"$OUT/mijotine-finer.data"
+    parts="$parts${parts:+,}[\"$f\",$(stat -c %s "$DATA/$f")]"
+done
+finer="{\"size\":$(stat -c %s "$OUT/mijotine-finer.data"),\"hash\":\"$(sha256sum "$OUT/mijotine-finer.data" | cut -c1-16)\",\"parts\":[$parts]}"
+build=$(printf '%s' "$facts$finer" | sha256sum | cut -c1-16)
+sed -e "s|<script id=\"build\" type=\"application/json\">{}</script>|<script id=\"build\" type=\"application/json\">{\"build\":\"$build\",\"files\":{$facts},\"finer\":$finer}</script>|" \
     -e "s|src=\"page.js\"|src=\"page.js?v=$page_js\"|" -e "s|href=\"page.css\"|href=\"page.css?v=$page_css\"|" \
     -e "s|href=\"manifest.webmanifest\"|href=\"manifest.webmanifest?v=$manifest\"|" \
     web/index.html >"$OUT/index.html.new"

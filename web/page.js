@@ -18,6 +18,7 @@
   // family of that (normalised) name.
   const FONT_FILE = 'data/@FONT_FILE@';
   const SONG_FILE = '@SONG_FILE@';
+  const FINER_PACKAGE = 'mijotine-finer.data';
   const ANSWERS = { yes: 0, no: 1, cancel: 2 };
   const mark = (what) => performance.mark('mijotine:' + what);
 
@@ -27,6 +28,9 @@
     const facts = JSON.parse(document.getElementById('build').textContent);
     built = facts.files || {};
     buildName = facts.build || '';
+    // The finer pictures' package, for a canvas larger than 800 x 600: not
+    // among the files every visit fetches and keeps.
+    if (facts.finer) built[FINER_PACKAGE] = facts.finer;
   } catch (e) {
     built = {};
   }
@@ -377,14 +381,30 @@
   // program's IMG_Load, which looks for it there first, and the font loaded
   // for the scroll text. The program starts once the pictures are ready.
   let fontLoaded = Promise.resolve();
+  let finerBytes = null;
   function prepareFiles() {
     Module.preloadedImages = Module.preloadedImages || {};
+    // The finer pictures, one after another in their package as the build
+    // lists them, beside the plain ones.
+    if (finerBytes) {
+      let at = 0;
+      for (const [name, size] of built[FINER_PACKAGE].parts) {
+        Module.FS.writeFile('/data/' + name, finerBytes.subarray(at, at + size));
+        at += size;
+      }
+      Module.finerPictures = true;
+      finerBytes = null;
+    }
     const waiting = [];
-    for (const name of Module.FS.readdir('/data')) {
+    const names = Module.FS.readdir('/data');
+    for (const name of names) {
       // The photographs only: they have no transparency, which a canvas
       // would store multiplied into the colours; the program decodes the
-      // pictures with it itself, straight into its memory.
+      // pictures with it itself, straight into its memory. Where a finer
+      // one is here, the program reads that (and the plain one only if the
+      // finer fails, decoding it then itself).
       if (!/\.jpg$/.test(name) || !window.createImageBitmap) continue;
+      if (!name.includes('@2x.') && names.includes(name.replace(/\.jpg$/, '@2x.jpg'))) continue;
       const path = '/data/' + name;
       waiting.push({ path, blob: new Blob([Module.FS.readFile(path)], { type: 'image/jpeg' }) });
     }
@@ -514,7 +534,7 @@
   // The program compiled as soon as it is here; the script runs once the
   // package and the program are here, so that nothing of the show waits on
   // a file that never comes, and the page has been painted.
-  function startProgram(script, program, data) {
+  function startProgram(script, program, data, finer) {
     const compiled = program.then((bytes) => WebAssembly.compile(bytes).catch(() => {
       throw new FileProblem("The show's program (mijotine.wasm) is damaged: this browser could not compile it.",
         RELOAD);
@@ -525,8 +545,9 @@
           'Reload the page, or try another browser.'));
       return {};
     };
-    Promise.all([script, compiled, data, firstPaint()]).then(([source, , package_]) => {
+    Promise.all([script, compiled, data, finer, firstPaint()]).then(([source, , package_, finerPackage]) => {
       if (failed) return;
+      finerBytes = finerPackage;
       Module.getPreloadedPackage = () => package_.buffer;
       const tag = document.createElement('script');
       tag.src = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
@@ -534,6 +555,22 @@
     }, (e) => {
       if (e instanceof FileProblem) fail(e.message, e.advice);
       else fail(`The show could not be loaded (${e && e.message ? e.message : e}).`, RELOAD);
+    });
+  }
+
+  // The finer pictures' package, where the canvas is drawn larger than
+  // 800 x 600 and the browser does not ask to save data; null where it is
+  // not wanted, or does not come whole: the show then draws the plain ones.
+  function finerPictures() {
+    const wanted = built[FINER_PACKAGE] && drawableSize()[0] > 800 &&
+      !(navigator.connection && navigator.connection.saveData);
+    if (!wanted) return Promise.resolve(null);
+    const file = { name: FINER_PACKAGE, what: 'finer pictures', type: 'application/octet-stream' };
+    file.size = built[FINER_PACKAGE].size;
+    FILES.push(file);
+    return download(file).catch((e) => {
+      console.warn(`${e && e.message ? e.message : e} The show draws its plain pictures.`);
+      return null;
     });
   }
 
@@ -622,7 +659,7 @@
     const downloads = FILES.map((file) => download(file));
     const [script, program, data, song] = downloads;
     Module.decodedMusic = { [SONG_FILE]: decodeSong(song) };
-    startProgram(script, program, data);
+    startProgram(script, program, data, finerPictures());
     keepForOffline(downloads);
     checkDrawing();
     firstPaint().then(prepareSound);

@@ -79,6 +79,10 @@ EM_ASYNC_JS(void, pageQuestionShown, (), {
     if (Module.questionShown) await Module.questionShown;
 });
 
+// Whether the page brought the finer pictures, for a canvas larger than
+// 800 x 600 (and a browser that does not ask to save data).
+EM_JS(int, pageHasFinerPictures, (), { return Module.finerPictures ? 1 : 0; });
+
 // Whether the browser has painted the page yet (or given up waiting for it,
 // in a tab opened in the background). Until it has, the first WebGL context
 // that the page asks for holds the page's thread.
@@ -168,7 +172,7 @@ int main() {
     // would hold the page's thread until then), so an answer that comes
     // earlier leaves the preparing going on until the paint. Whatever is left
     // waits for the loading screen.
-    ShowPictures pictures;
+    ShowPictures pictures(pageHasFinerPictures());
     pageQuestionShown();
     while ((!pageHasAnswer() || !pagePainted()) && pictures.prepareNext()) pageYield();
     const FullscreenAnswer answer =

@@ -71,7 +71,8 @@ DESKTOP=$X/usr/share/applications/mijotine.desktop
 METAINFO=$(ls "$X"/usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -1)
 for f in "$X/usr/games/mijotine" "$X/usr/share/man/man6/mijotine.6.gz" "$X/usr/share/doc/mijotine/copyright" \
     "$X/usr/games/mijotine-record" "$X/usr/share/man/man1/mijotine-record.1.gz" \
-    "$X/usr/share/doc/mijotine-record/copyright" "$DESKTOP"; do
+    "$X/usr/share/doc/mijotine-record/copyright" "$DESKTOP" \
+    "$X/usr/share/games/mijotine/data/mij1@2x.jpg" "$X/usr/share/games/mijotine/data/unpack@2x.jpg"; do
     [ -e "$f" ] || fail "the packages have no ${f#"$X"}"
 done
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSerifCondensed.ttf
