@@ -162,8 +162,11 @@ long peakRssKb() {
 
 // Decodes every picture the show loads, as SDL_image does, and throws them away.
 double decodeAllMs() {
+    // The files the show reads at this size: the finer ones where it draws finer.
+    const bool finer = drawsFiner(drawingArea());
     std::vector<std::string> paths;
-    for (int slot = 0; slot < kTextureSlots; ++slot) paths.push_back(dataFilePath(slot));
+    for (int slot = 0; slot < kTextureSlots; ++slot)
+        paths.push_back(finer && hasFinerFile(slot) ? finerFilePath(slot) : dataFilePath(slot));
     const auto t0 = Clock::now();
     for (const std::string& p : paths) {
         SDL_Surface* s = IMG_Load(p.c_str());
@@ -215,9 +218,9 @@ StartUp timeStartUp() {
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
-    ShowPictures pictures;
+    ShowPictures pictures(drawsFiner(drawingArea()));
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture(dataFilePath(kSlotAtlas).c_str());
+    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.finer()));
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);
