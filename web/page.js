@@ -374,6 +374,93 @@
     canvas.addEventListener('touchcancel', strokeEnds, { passive: true });
   }
 
+  // ------------------------------------------------------------ the words
+
+  // What the screen says, for a viewer who cannot see it: each title card,
+  // slide, the Scroller and each closing card, in words, once as it appears,
+  // in a polite live region; nothing before the show plays.
+  const said = document.getElementById('said');
+  function announce(phase, words) {
+    if (answer === null || answer === ANSWERS.cancel || failed || phase === 'loading' || !words) return;
+    if (phase === 'scroller') words += ' All of it is below the show, under "Read the text".';
+    if (said.textContent !== words) said.textContent = words;
+  }
+
+  // The scroll text as text on the page, below the show: built from the
+  // program's own lines the first time it is opened, and nothing before. A
+  // row of asterisks opens a section, an empty line ends a paragraph, a line
+  // in capitals heads a recipe and its "  - " lines are its ingredients.
+  function scrollTextNodes(lines) {
+    const nodes = [];
+    let section = null, block = null, list = null;
+    const add = (tag, text) => {
+      const el = document.createElement(tag);
+      el.textContent = text;
+      section.append(el);
+      return el;
+    };
+    const newSection = () => {
+      section = document.createElement('section');
+      nodes.push(section);
+      block = list = null;
+    };
+    newSection();
+    for (const raw of lines) {
+      const line = raw.trim();
+      if (/^\*+$/.test(line)) {
+        if (section.childNodes.length) newSection();
+      } else if (!line) {
+        block = list = null;
+      } else if (/^ {2}- /.test(raw)) {
+        if (!list) list = add('ul', '');
+        const item = document.createElement('li');
+        item.textContent = raw.replace(/^ {2}- /, '').trim();
+        list.append(item);
+        block = null;
+      } else if (/^ {4}\S/.test(raw) && list && list.lastChild) {
+        list.lastChild.textContent += ' ' + line;
+      } else if (/[A-Z]/.test(line) && !/[a-z]/.test(line)) {
+        add('h3', line);
+        block = list = null;
+      } else if (block) {
+        block.textContent += ' ' + line;
+      } else {
+        block = add('p', line);
+        list = null;
+      }
+    }
+    return nodes.filter((n) => n.childNodes.length);
+  }
+
+  function setUpReading() {
+    const toggle = document.getElementById('read-toggle');
+    const panel = document.getElementById('scroll-text');
+    const body = document.getElementById('scroll-text-body');
+    const textReady = new Promise((resolve) => {
+      Module.onScrollTextOffered = resolve;
+      if (Module.scrollTextLines) resolve();
+    });
+    toggle.addEventListener('click', async () => {
+      const open = toggle.getAttribute('aria-expanded') !== 'true';
+      toggle.setAttribute('aria-expanded', String(open));
+      if (open && !body.childNodes.length) {
+        body.textContent = 'The text comes with the show\'s program…';
+        panel.hidden = false;
+        await textReady;
+        body.replaceChildren(...scrollTextNodes(Module.scrollTextLines()));
+      }
+      panel.hidden = toggle.getAttribute('aria-expanded') !== 'true';
+      if (!panel.hidden) panel.scrollIntoView({ block: 'start' });
+    });
+    // Keys on the control and in the text are the reader's (to move, select,
+    // copy), not the show's; Tab moves between the page's controls whatever
+    // has the focus, since the show has no use for it.
+    for (const el of [toggle, panel]) {
+      for (const type of ['keydown', 'keypress', 'keyup']) el.addEventListener(type, (e) => e.stopPropagation());
+    }
+    window.addEventListener('keydown', (e) => { if (e.key === 'Tab') e.stopPropagation(); }, true);
+  }
+
   // ------------------------------------------------------------ the program
 
   // Once the package is in the program's file system: the pictures decoded
@@ -453,6 +540,7 @@
       freePreloadedMediaOnUse: true,
       preRun: [prepareFiles],
       hasAnswer: () => answer !== null,
+      onScreenWords: announce,
       onRuntimeInitialized: () => mark('program started'),
       // The show's question: the dialog is up from the start, so the answer
       // may come before the program has arrived. The show goes on from it
@@ -653,6 +741,7 @@
     setUpQuestion();
     setUpTouch();
     window.Module = makeModule();
+    setUpReading();
     Module.drawableSize = drawableSize;
     watchContext();
     writeProgress();

@@ -12,6 +12,7 @@
 #include "core/drawing_area.h"
 #include "core/globals.h"
 #include "core/io.h"
+#include "core/screen_words.h"
 #include "core/music_io.h"
 #include "gfx/loading_screen.h"
 #include "gfx/show_pictures.h"
@@ -19,6 +20,7 @@
 #include "show/phases.h"
 #include "show/show.h"
 #include "slides/transition.h"
+#include "text/scroll_text.h"
 
 // What the frame just drawn shows, while it is still in the drawing buffer
 // (before the browser shows it and lets it go), for Module.onFrame: the
@@ -90,6 +92,32 @@ EM_JS(int, pagePainted, (), {
     return Module.painted || performance.getEntriesByType('paint').length > 0 ? 1 : 0;
 });
 
+// What the screen says, in words, each time a new part of the show (a card,
+// a slide, the Scroller) has appeared: for the page to announce. The phase
+// as in pageFrameDrawn.
+EM_JS(void, pageScreenSays, (int phase, const char* words), {
+    const names = ['loading', 'intro', 'slideshow', 'scroller', 'outro'];
+    if (Module.onScreenWords) Module.onScreenWords(names[phase], UTF8ToString(words));
+});
+
+// The scroll text, for the page to show as text when the viewer asks for it:
+// read from the program's memory only then, its lines as the Scroller draws
+// them (Windows-1252 bytes).
+EM_JS(void, pageOffersScrollText, (const char* const* lines, int count), {
+    Module.scrollTextLines = () => {
+        const decoder = new TextDecoder('windows-1252');
+        const text = [];
+        for (let i = 0; i < count; ++i) {
+            const at = HEAPU32[(lines >> 2) + i];
+            let end = at;
+            while (HEAPU8[end]) ++end;
+            text.push(decoder.decode(HEAPU8.subarray(at, end)));
+        }
+        return text;
+    };
+    if (Module.onScrollTextOffered) Module.onScrollTextOffered();
+});
+
 EM_JS(void, pageShowEnded, (int status), {
     if (Module.onShowEnded) Module.onShowEnded(status);
 });
@@ -121,6 +149,12 @@ public:
     void swapBuffers() override {
         SdlShowIo::swapBuffers();
         const FrameNote note = noteFrame();
+        const int saying = screenSlot(static_cast<ScreenPhase>(note.phase), note.slot);
+        if (saying != said_ || note.phase != saidInPhase_) {
+            said_ = saying;
+            saidInPhase_ = note.phase;
+            if (saying >= 0) pageScreenSays(note.phase, screenWords(saying, WordsForm::Spoken).c_str());
+        }
         const char* picture = note.slot >= 0 ? dataFileName(note.slot) : nullptr;
         pageFrameDrawn(note.phase, note.slot, picture, note.level, note.wipe, scrollPosition, scrollSpeed, note.clock);
         pageYield();
@@ -128,6 +162,9 @@ public:
         int width = 800, height = 600;
         if (pageResizeDrawable(&width, &height)) setDrawable(width, height);
     }
+
+private:
+    int said_ = -1, saidInPhase_ = -1;  // the part whose words the page last heard
 };
 
 PageIo pageIo;
@@ -161,6 +198,7 @@ int main() {
     setShowIo(&pageIo);
     setMusicIo(&webMusicIo());
     setLoadingScreenObserver([](float progress, int) { loadingProgress = progress; });
+    pageOffersScrollText(kScrollText, kScrollLineCount);
 
     // runShow's steps, with the phases noted.
     initShowState();

@@ -342,6 +342,13 @@ try {
     }, 40);
   });
   await installHook();
+  // What the page's live region says, each change with whether the question was still up.
+  await page.evaluate(() => {
+    window.heard = [];
+    const said = document.getElementById('said');
+    new MutationObserver(() => window.heard.push({ words: said.textContent,
+      asking: !document.getElementById('question').hidden })).observe(said, { childList: true, characterData: true, subtree: true });
+  });
   // Keeps the frame with the highest score (a JavaScript expression of the
   // frame's note s: a number, or null for a frame that does not count).
   // With all, keeps every frame that counts instead.
@@ -535,6 +542,73 @@ try {
   const alone = mae(slide5.file, reference('mij5.jpg'), SKY);
   if (alone >= 0.04) fail(`slide 5 after the wipe is not the picture (MAE ${alone})`);
 
+  // What a screen reader meets at this slide: its step and the chef's words,
+  // said once in a polite live region, and below the show the control that
+  // opens the scroll text as text, built only then (chromium's accessibility
+  // tree; Firefox's driver gives none, nor a key press that works a button,
+  // so there the page itself is read and the control clicked).
+  {
+    const STEP2 = 'Step 2 of 7: Brown the beef. Stovecraft says: Brown it well. Colour is flavour!';
+    const live = await until('the live region did not say the second step', 30, (w) => {
+      const el = document.getElementById('said');
+      return el.textContent === w ? { polite: el.getAttribute('aria-live'), built: document.getElementById('scroll-text-body').childNodes.length } : null;
+    }, STEP2);
+    if (live.polite !== 'polite') fail(`the live region is aria-live="${live.polite}"`);
+    if (live.built) fail('the scroll text was built before it was asked for');
+    const flat = (node, out = []) => {
+      out.push(`${node.role}: ${node.name || ''}`);
+      for (const child of node.children || []) flat(child, out);
+      return out;
+    };
+    const tree = async () => (firefox ? null : flat(await page.accessibility.snapshot()));
+    const before = await tree();
+    if (before && (!before.includes(`StaticText: ${STEP2}`) || !before.includes('button: Read the text')))
+      fail(`the accessibility tree at a slide lacks its words or the control: ${JSON.stringify(before)}`);
+    if (firefox) {
+      await page.click('#read-toggle');
+    } else {
+      await page.keyboard.press('Tab');
+      const focused = await page.evaluate(() => document.activeElement.id);
+      if (focused !== 'read-toggle') fail(`Tab from the show went to '${focused}', not the control`);
+      await page.keyboard.press('Enter');
+    }
+    const opened = await until('the scroll text did not open as text', 30, () => {
+      const body = document.getElementById('scroll-text-body');
+      if (document.getElementById('scroll-text').hidden || !body.querySelector('li')) return null;
+      const range = document.createRange();
+      range.selectNodeContents(body);
+      getSelection().removeAllRanges();
+      getSelection().addRange(range);
+      const selected = getSelection().toString();
+      getSelection().removeAllRanges();
+      const below = document.getElementById('read-toggle').getBoundingClientRect().top >=
+        document.getElementById('canvas').getBoundingClientRect().bottom - 1;
+      return { selected, below, expanded: document.getElementById('read-toggle').getAttribute('aria-expanded'),
+        sections: body.querySelectorAll('section').length, headings: [...body.querySelectorAll('h3')].map((h) => h.textContent),
+        items: body.querySelectorAll('li').length, lang: body.closest('[lang]').lang };
+    });
+    if (!opened.below) fail('the control is not below the show');
+    if (opened.expanded !== 'true' || opened.sections !== 7 || opened.items !== 8 || opened.lang !== 'en' ||
+        opened.headings.join() !== 'KIR FOR ONE,CROQUE-MONSIEUR FOR TWO')
+      fail(`the scroll text is not laid out as its sections, recipes and ingredients: ${JSON.stringify({ ...opened, selected: undefined })}`);
+    for (const words of ['Welcome to the totally nouvelle Mijotine! Some brief instructions first: Left and right arrow',
+      'Gang, Mme Roux\u2019s whole family', 'letters@mijotine.kitchen', 'Aligote if you can find it'])
+      if (!opened.selected.includes(words)) fail(`the scroll text as selected lacks "${words}"`);
+    const after = await tree();
+    if (after && !['heading: The scroll text: letters and recipes', 'heading: KIR FOR ONE',
+      'StaticText: 1 tablespoon (15 ml) creme de cassis'].every((n) => after.includes(n)))
+      fail(`the accessibility tree lacks the opened scroll text: ${JSON.stringify(after.slice(0, 30))}`);
+    note(`at the second slide the page says "${STEP2}"; "Read the text" opens ${opened.sections} sections, ` +
+      `${opened.headings.length} recipes, ${opened.items} ingredients${after ? ` (${after.length} nodes in the tree)` : ''}`);
+    // Closed again, and the show back in front, with the keys.
+    await page.click('#read-toggle');
+    await page.evaluate(() => {
+      window.scrollTo(0, 0);
+      document.getElementById('canvas').focus();
+    });
+    if (!(await page.evaluate(() => document.getElementById('scroll-text').hidden))) fail('the scroll text did not close');
+  }
+
   // The next button, clicked through the scaled canvas, pages on.
   await want('slide6', atRest(5));
   const next = showPoint(747 + 15, 550 + 14);
@@ -609,6 +683,18 @@ try {
   if (closing >= 0.04) fail(`the first closing card is not the picture (MAE ${closing})`);
   const ended = await until('the show did not end after the closing cards', 90, () => Module.showEnded);
   if (ended.status !== 0) fail(`the show ended with status ${ended.status}`);
+  // Everything the live region said: nothing while the question was up,
+  // nothing twice over, from the first title card to the last closing card.
+  const heard = await page.evaluate(() => window.heard);
+  const words = heard.map((h) => h.words);
+  note(`the live region said, in turn: ${words.map((w) => w.slice(0, 24) + '…').join(' | ')}`);
+  if (heard.some((h) => h.asking)) fail('the live region spoke while the question was open');
+  if (words.some((w, i) => i > 0 && w === words[i - 1])) fail(`the live region said something twice: ${JSON.stringify(words)}`);
+  const expected = [/^Title card 1 of 3: Mijotine!/, /^Step 1 of 7: The line-up\./, /^Step 2 of 7: Brown the beef\./,
+    /^Step 3 of 7: /, /^The scroll text: /, /^Closing card 1 of 2: Merci! /, /^Closing card 2 of 2: /];
+  let at = 0;
+  for (const w of words) if (at < expected.length && expected[at].test(w)) at += 1;
+  if (at < expected.length) fail(`the live region never said ${expected[at]} in its turn: ${JSON.stringify(words)}`);
   const fall = await page.evaluate(() => window.gainLog);
   const drop = fade(fall);
   note(`fade-out: ${drop.n} readings on the way, ${drop.slope.toFixed(4)} per second of audio time`);
