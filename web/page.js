@@ -646,11 +646,13 @@
     });
   }
 
-  // The finer pictures' package, where the canvas is drawn larger than
-  // 800 x 600 and the browser does not ask to save data; null where it is
-  // not wanted, or does not come whole: the show then draws the plain ones.
+  // The finer pictures' package, for a dense screen (a pixel ratio above 1)
+  // where the canvas is drawn larger than 800 x 600 and the browser does not
+  // ask to save data; null where it is not wanted, or does not come whole:
+  // the show then draws the plain ones. At a pixel ratio of 1 the page
+  // fetches what it always has, whatever the window's size.
   function finerPictures() {
-    const wanted = built[FINER_PACKAGE] && drawableSize()[0] > 800 &&
+    const wanted = built[FINER_PACKAGE] && (window.devicePixelRatio || 1) > 1 && drawableSize()[0] > 800 &&
       !(navigator.connection && navigator.connection.saveData);
     if (!wanted) return Promise.resolve(null);
     const file = { name: FINER_PACKAGE, what: 'finer pictures', type: 'application/octet-stream' };
