@@ -429,13 +429,19 @@ try {
   // The pictures with transparency reach WebGL as their files hold them, not
   // rounded on a way through a canvas.
   const uploads = await page.evaluate(() => window.squareUploads);
-  for (const name of fs.readdirSync(dataDir).filter((n) => n.endsWith('.png'))) {
+  // (The plain ones: at a pixel ratio of 1 the finer ones are not fetched.)
+  for (const name of fs.readdirSync(dataDir).filter((n) => n.endsWith('.png') && !n.includes('@2x.'))) {
     const bytes = execFileSync('convert', [path.join(dataDir, name), '-depth', '8', 'rgba:-']);
     let h = 2166136261;
     for (const c of bytes) h = Math.imul(h ^ c, 16777619) >>> 0;
     if (!uploads.includes(h)) fail(`${name} was not uploaded as its file holds it`);
   }
   await until('the AudioContext did not run', 30, () => Module.music && Module.music.context.state === 'running');
+  // At a pixel ratio of 1 the page fetches what it always has, however large its window.
+  if (await page.evaluate(() => Module.finerPictures ||
+      performance.getEntriesByType('resource').some((r) => r.name.includes('mijotine-finer.data')))) {
+    fail('at a pixel ratio of 1 the page fetched the finer pictures');
+  }
   const risen = await until('the music did not reach full level', 30, () => {
     const log = window.gainLog;
     return log.length && log[log.length - 1][1] >= 0.999 ? log : null;
@@ -748,6 +754,10 @@ try {
     const button = showPoint(747 + 15, 550 + 14);
     await page.touchscreen.tap(button.x, button.y);
     const tapped = await caught('tapped5', 60, 'a tap on the next button did not page on', 'true');
+    // At a pixel ratio of 2 the finer pictures come, in their package of their own.
+    const finer = await page.evaluate(() => Module.finerPictures === true &&
+      performance.getEntriesByType('resource').some((r) => r.name.includes('mijotine-finer.data')));
+    if (!finer) fail('at a pixel ratio of 2 the show did not draw from the finer pictures');
     const sharp = mae(tapped.file, reference('mij5.jpg'), SKY);
     if (sharp >= 0.04) fail(`on the dense canvas slide 5 is not the picture (MAE ${sharp})`);
     // Swipes: the finger to the right pages back, to the left on.
@@ -790,6 +800,28 @@ try {
     const over = await until('Skip did not end the closing cards', 60, () => Module.showEnded);
     if (over.status !== 0) fail(`the show ended with status ${over.status}`);
     if (problems.length) fail(`the page reported:\n  ${problems.join('\n  ')}`);
+    await page.close();
+  }
+
+  // ---------------------------------------------------------- saving data
+  // A browser that asks to save data gets the plain pictures, even on a
+  // dense screen.
+  if (!firefox) {
+    page = await browser.newPage();
+    await page.setViewport({ ...VIEW, deviceScaleFactor: 2 });
+    await page.evaluateOnNewDocument(() => {
+      Object.defineProperty(navigator, 'connection', { value: { saveData: true }, configurable: true });
+    });
+    await page.goto(url, { waitUntil: 'domcontentloaded', timeout: 120000 });
+    await page.waitForSelector('#answer-no', { visible: true, timeout: 60000 });
+    await page.click('#answer-no');
+    await page.waitForFunction(() => performance.getEntriesByName('mijotine:program started').length > 0,
+      { timeout: 120000, polling: 100 });
+    if (await page.evaluate(() => Module.finerPictures ||
+        performance.getEntriesByType('resource').some((r) => r.name.includes('mijotine-finer.data')))) {
+      fail('a browser that asks to save data was given the finer pictures');
+    }
+    note('finer pictures: none at a pixel ratio of 1 nor for a browser saving data; fetched and drawn at 2');
     await page.close();
   }
 
