@@ -163,10 +163,10 @@ long peakRssKb() {
 // Decodes every picture the show loads, as SDL_image does, and throws them away.
 double decodeAllMs() {
     // The files the show reads at this size: the finer ones where it draws finer.
-    const bool finer = drawsFiner(drawingArea());
+    const float scale = drawsFiner(drawingArea()) ? showScale(drawingArea()) : 1.0f;
     std::vector<std::string> paths;
     for (int slot = 0; slot < kTextureSlots; ++slot)
-        paths.push_back(finer && hasFinerFile(slot) ? finerFilePath(slot) : dataFilePath(slot));
+        paths.push_back(readsFinerFile(slot, scale) ? finerFilePath(slot) : dataFilePath(slot));
     const auto t0 = Clock::now();
     for (const std::string& p : paths) {
         SDL_Surface* s = IMG_Load(p.c_str());
@@ -218,9 +218,9 @@ StartUp timeStartUp() {
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
-    ShowPictures pictures(drawsFiner(drawingArea()));
+    ShowPictures pictures(drawsFiner(drawingArea()) ? showScale(drawingArea()) : 1.0f);
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.finer()));
+    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.scale()));
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);

@@ -480,6 +480,7 @@
         at += size;
       }
       Module.finerPictures = true;
+      Module.finerScale = drawableSize()[1] / 600;
       finerBytes = null;
     }
     const waiting = [];

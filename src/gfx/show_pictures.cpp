@@ -23,22 +23,37 @@ constexpr int kLoadOrder[] = {
 constexpr size_t kLoaded = sizeof kLoadOrder / sizeof kLoadOrder[0];
 static_assert(kLoaded == kTextureSlots - 1, "every slot but the atlas");
 
-std::vector<PictureFile> loadOrderFiles(bool finer) {
+std::vector<PictureFile> loadOrderFiles(float scale) {
     std::vector<PictureFile> files;
-    for (int slot : kLoadOrder) files.push_back(showPictureFile(slot, finer));
+    for (int slot : kLoadOrder) files.push_back(showPictureFile(slot, scale));
     return files;
+}
+
+// The plain file's texels on a unit of the 800 x 600 space where the show
+// draws the picture at its largest.
+float plainTexelsPerUnit(int slot) {
+    // The spark: 64 texels over an ambient glow's 30 units (a spark's 24 at most).
+    if (slot == kSlotParticle) return 64.0f / 30.0f;
+    // The chef, the bubble and the captions: 512 texels over 200 units,
+    // breathing to 1.05 times that.
+    if (slot == kSlotChef || slot == kSlotBubble || (slot >= kSlotFirstCaption && slot < kSlotFirstCaption + 7))
+        return 512.0f / (200.0f * 1.05f);
+    // The full-screen pictures (800 pixels over 800 units) and the atlas (a texel a unit).
+    return 1.0f;
 }
 
 }  // namespace
 
-PictureFile showPictureFile(int slot, bool finer) {
-    return PictureFile{dataFilePath(slot), finer && hasFinerFile(slot) ? finerFilePath(slot) : ""};
+bool readsFinerFile(int slot, float scale) { return hasFinerFile(slot) && plainTexelsPerUnit(slot) < scale; }
+
+PictureFile showPictureFile(int slot, float scale) {
+    return PictureFile{dataFilePath(slot), readsFinerFile(slot, scale) ? finerFilePath(slot) : ""};
 }
 
-ShowPictures::ShowPictures(bool finer) : PicturePreparer(loadOrderFiles(finer)), finer_(finer) {}
+ShowPictures::ShowPictures(float scale) : PicturePreparer(loadOrderFiles(scale)), scale_(scale) {}
 
-void loadAllTextures(int* table, bool finer, float progressFrom, float progressTo) {
-    ShowPictures pictures(finer);
+void loadAllTextures(int* table, float scale, float progressFrom, float progressTo) {
+    ShowPictures pictures(scale);
     loadAllTextures(table, pictures, progressFrom, progressTo);
 }
 

@@ -54,7 +54,8 @@ void openShowWindow(bool fullscreen) {
 
 void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
-    ShowPictures pictures(drawsFiner(drawingAreaFor(drawableWidth, drawableHeight)));
+    const DrawingArea area = drawingAreaFor(drawableWidth, drawableHeight);
+    ShowPictures pictures(drawsFiner(area) ? showScale(area) : 1.0f);
     loadShow(drawableWidth, drawableHeight, pictures);
 }
 
@@ -67,7 +68,7 @@ void loadShow(int drawableWidth, int drawableHeight, ShowPictures& pictures) {
     pushOrtho2D(800, 600);
 
     textures = new int[kTextureSlots]();
-    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.finer()));
+    textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.scale()));
     initAmbientGlows();
     particleSystem = new ParticleSystem();
     drawLoadingScreen(0.1f);

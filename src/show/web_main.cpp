@@ -81,9 +81,10 @@ EM_ASYNC_JS(void, pageQuestionShown, (), {
     if (Module.questionShown) await Module.questionShown;
 });
 
-// Whether the page brought the finer pictures, for a canvas larger than
-// 800 x 600 (and a browser that does not ask to save data).
-EM_JS(int, pageHasFinerPictures, (), { return Module.finerPictures ? 1 : 0; });
+// The canvas's drawable pixels to a unit of the 800 x 600 space where the
+// page brought the finer pictures (for a dense screen, and a browser that
+// does not ask to save data); 1 where it did not.
+EM_JS(double, pageFinerScale, (), { return Module.finerPictures ? Module.finerScale : 1; });
 
 // Whether the browser has painted the page yet (or given up waiting for it,
 // in a tab opened in the background). Until it has, the first WebGL context
@@ -210,7 +211,7 @@ int main() {
     // would hold the page's thread until then), so an answer that comes
     // earlier leaves the preparing going on until the paint. Whatever is left
     // waits for the loading screen.
-    ShowPictures pictures(pageHasFinerPictures());
+    ShowPictures pictures(static_cast<float>(pageFinerScale()));
     pageQuestionShown();
     while ((!pageHasAnswer() || !pagePainted()) && pictures.prepareNext()) pageYield();
     const FullscreenAnswer answer =

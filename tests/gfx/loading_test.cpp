@@ -81,7 +81,7 @@ TEST_F(LoadAll, WithoutDataEveryFileFailsOnceAndTheProgressRunsItsCourse) {
     ScopedIo scoped(&io);
 
     testing::internal::CaptureStdout();
-    loadAllTextures(table, false, 0.1f, 0.75f);
+    loadAllTextures(table, 1.0f, 0.1f, 0.75f);
     const std::string out = testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(out, expected);
@@ -120,7 +120,7 @@ TEST_F(LoadAll, AMissingSlidePictureCostsOnlyItsSlot) {
     ScriptedIo io;
     ScopedIo scoped(&io);
     testing::internal::CaptureStdout();
-    loadAllTextures(table, false, 0.1f, 0.75f);
+    loadAllTextures(table, 1.0f, 0.1f, 0.75f);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
 
     for (int s = 0; s < kTextureSlots; ++s) {
