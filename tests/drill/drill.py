@@ -4,8 +4,9 @@ in half, random bytes, in the wrong format, and (pictures) palettised,
 greyscale, 1x1 and very large; the real program is started on each, answered
 "no" in its question box and walked through every phase with Escape under a
 private virtual X server. A finer picture (name@2x.ext) is only read where the
-show is drawn larger than 800 x 600: its runs answer "yes", full screen on the
-server's 1024 x 768, and its line says that the plain file stands in. Each run must end on its own in time with status 0
+show is drawn large enough to need it (the chef's and the captions' above 2.4
+times 800 x 600): its runs answer "yes", full screen on the server's
+2048 x 1536, and its line says that the plain file stands in. Each run must end on its own in time with status 0
 and nothing but the damaged file's own line on stdout (status 1 and the font
 line for the font), and with no sanitizer report on stderr.
 
@@ -174,7 +175,7 @@ class XServer:
     def __init__(self, log):
         r, w = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "2048x1536x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=open(log, "w"))
         os.close(w)
         buf = b""
