@@ -163,7 +163,7 @@ long peakRssKb() {
 // Decodes every picture the show loads, as SDL_image does, and throws them away.
 double decodeAllMs() {
     // The files the show reads at this size: the finer ones where it draws finer.
-    const float scale = drawsFiner(drawingArea()) ? showScale(drawingArea()) : 1.0f;
+    const float scale = showScale(drawingArea());
     std::vector<std::string> paths;
     for (int slot = 0; slot < kTextureSlots; ++slot)
         paths.push_back(readsFinerFile(slot, scale) ? finerFilePath(slot) : dataFilePath(slot));
@@ -218,7 +218,7 @@ StartUp timeStartUp() {
     decodeAllMs();
     const double cpu0 = cpuSeconds();
     const auto start = Clock::now();
-    ShowPictures pictures(drawsFiner(drawingArea()) ? showScale(drawingArea()) : 1.0f);
+    ShowPictures pictures(showScale(drawingArea()));
     textures = new int[kTextureSlots]();
     textures[kSlotAtlas] = loadTexture(showPictureFile(kSlotAtlas, pictures.scale()));
     initAmbientGlows();

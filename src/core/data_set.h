@@ -98,7 +98,7 @@ inline std::string dataFilePath(int key) { return std::string("./data/") + dataF
 // its resolution (1600 x 1200 for the full-screen ones, 1024 x 1024 for the
 // atlas and the overlays, 128 x 128 for the spark), the same picture drawn
 // finer, under its name with "@2x" before the extension: "mij1@2x.jpg". The
-// show reads them where it draws larger than 800 x 600.
+// show reads each where it draws the picture too large for the plain one.
 constexpr int kFinerScale = 2;
 constexpr bool hasFinerFile(int key) { return key >= 0 && key < kTextureSlots; }
 inline std::string finerFileName(int key) {

@@ -122,8 +122,6 @@ void decideDrawingPath() {
 #endif
 }
 
-bool drawsFiner(const DrawingArea& area) { return area.width > 800 || area.height > 600; }
-
 float showScale(const DrawingArea& area) { return static_cast<float>(area.height) / 600.0f; }
 
 const DrawingPath& drawingPath() { return path; }

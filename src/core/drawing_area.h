@@ -24,10 +24,10 @@ DrawingArea drawingAreaFor(int drawableWidth, int drawableHeight);
 void setDrawable(int width, int height);
 const DrawingArea& drawingArea();
 
-// Whether the show's pictures and letters are drawn finer than 800 x 600 in
-// that area: from the finer data set, and from the font at the larger size.
-bool drawsFiner(const DrawingArea& area);
-// How many drawable pixels a unit of the 800 x 600 space covers there.
+// How many drawable pixels a unit of the 800 x 600 space covers in that area.
+// Above one the show is drawn finer: its pictures from the finer data set
+// where the plain files would be magnified, its letters from the font at the
+// larger size.
 float showScale(const DrawingArea& area);
 
 // A pointer position in drawable pixels (from the top left, as SDL gives it)

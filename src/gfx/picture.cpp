@@ -214,39 +214,42 @@ std::string pictureFileCheck(const std::string& path, int& width, int& height) {
     if (st.st_size > kMostFinerBytes) return "it is too large (" + std::to_string(st.st_size) + " bytes)";
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return "it cannot be read";
-    std::vector<unsigned char> bytes(static_cast<size_t>(st.st_size));
-    const bool read = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    std::fclose(f);
-    if (!read) return "it cannot be read";
-    const size_t n = bytes.size();
+    // Only the bytes the header and the file's end hold: n from offset, or
+    // false where the file has fewer.
+    const long long n = st.st_size;
+    unsigned char bytes[24];
+    auto readAt = [&](long long offset, size_t count) {
+        return offset >= 0 && offset + static_cast<long long>(count) <= n && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
+               std::fread(bytes, 1, count, f) == count;
+    };
+    std::string why = "it is neither a PNG nor a JPEG";
     static const unsigned char png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (n >= 24 && std::equal(png, png + 8, bytes.begin()) && std::string(bytes.begin() + 12, bytes.begin() + 16) == "IHDR") {
+    if (readAt(0, 24) && std::equal(png, png + 8, bytes) && std::string(bytes + 12, bytes + 16) == "IHDR") {
         width = static_cast<int>(bigEndian(&bytes[16], 4));
         height = static_cast<int>(bigEndian(&bytes[20], 4));
-        if (n < 45 || std::string(bytes.end() - 8, bytes.end() - 4) != "IEND") return "it is cut short";
-        return "";
-    }
-    if (n >= 4 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        why = n >= 45 && readAt(n - 8, 4) && std::string(bytes, bytes + 4) == "IEND" ? "" : "it is cut short";
+    } else if (readAt(0, 2) && bytes[0] == 0xFF && bytes[1] == 0xD8) {
         // The markers' segments up to the first frame header, which holds the size.
-        size_t at = 2;
-        while (at + 9 <= n && bytes[at] == 0xFF) {
-            const unsigned marker = bytes[at + 1];
+        why = "it is not a whole JPEG";
+        long long at = 2;
+        while (readAt(at, 9) && bytes[0] == 0xFF) {
+            const unsigned marker = bytes[1];
             if (marker == 0xFF) {
                 ++at;
                 continue;
             }
             const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
             if (frame) {
-                height = static_cast<int>(bigEndian(&bytes[at + 5], 2));
-                width = static_cast<int>(bigEndian(&bytes[at + 7], 2));
-                if (bytes[n - 2] != 0xFF || bytes[n - 1] != 0xD9) return "it is cut short";
-                return "";
+                height = static_cast<int>(bigEndian(&bytes[5], 2));
+                width = static_cast<int>(bigEndian(&bytes[7], 2));
+                why = readAt(n - 2, 2) && bytes[0] == 0xFF && bytes[1] == 0xD9 ? "" : "it is cut short";
+                break;
             }
-            at += 2 + bigEndian(&bytes[at + 2], 2);
+            at += 2 + bigEndian(&bytes[2], 2);
         }
-        return "it is not a whole JPEG";
     }
-    return "it is neither a PNG nor a JPEG";
+    std::fclose(f);
+    return why;
 }
 
 PreparedPicture preparePicture(const PictureFile& file) {

@@ -6,6 +6,12 @@
 #include <utility>
 #include <vector>
 
+int nextPowerOfTwo(int n) {
+    int p = 1;
+    while (p < n) p *= 2;
+    return p;
+}
+
 int roundToPowerOfTwo(int n) {
     if (n <= 1) return 1;
     int p = 1;

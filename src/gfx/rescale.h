@@ -7,6 +7,8 @@
 // The power of two a picture's side is rescaled to: the highest one at or
 // below n, or the next one up when n is at least one and a half times that.
 int roundToPowerOfTwo(int n);
+// The smallest power of two that is at least n (1 for n <= 1).
+int nextPowerOfTwo(int n);
 // Box-filters tightly packed 3- or 4-byte pixels from w x h to outW x outH
 // (each output pixel the exact area average of what it covers, rounded down)
 // and returns R, G, B, A pixels, opaque for 3-byte input.

@@ -13,12 +13,6 @@
 
 namespace {
 
-int nextPowerOfTwoAtLeast(int n) {
-    int p = 1;
-    while (p < n) p *= 2;
-    return p;
-}
-
 // The ink of every uploaded picture that is not wholly inked, by texture name.
 std::vector<std::pair<unsigned int, Rect>> inks;
 
@@ -66,8 +60,8 @@ int uploadPicture(const PreparedPicture& picture) {
     const bool anySize = (picture.width & (picture.width - 1)) || (picture.height & (picture.height - 1));
     if (anySize && !drawingPath().anySizeTextures) {
         PreparedPicture widened;
-        widened.width = nextPowerOfTwoAtLeast(picture.width);
-        widened.height = nextPowerOfTwoAtLeast(picture.height);
+        widened.width = nextPowerOfTwo(picture.width);
+        widened.height = nextPowerOfTwo(picture.height);
         widened.format = GL_RGBA;
         widened.clamped = true;
         widened.ink = picture.ink;

@@ -54,8 +54,7 @@ void openShowWindow(bool fullscreen) {
 
 void loadShow(int drawableWidth, int drawableHeight) {
     // The pictures are decoded from here on, beside everything up to their uploads.
-    const DrawingArea area = drawingAreaFor(drawableWidth, drawableHeight);
-    ShowPictures pictures(drawsFiner(area) ? showScale(area) : 1.0f);
+    ShowPictures pictures(showScale(drawingAreaFor(drawableWidth, drawableHeight)));
     loadShow(drawableWidth, drawableHeight, pictures);
 }
 

@@ -16,12 +16,6 @@ bool isPrintable(char ch) {
     return code >= 32 && code <= 126;
 }
 
-int nextPowerOfTwo(int n) {
-    int p = 1;
-    while (p < n) p *= 2;
-    return p;
-}
-
 SDL_Surface* keyedCanvas(SDL_Surface* source, Uint8 r, Uint8 g, Uint8 b) {
     const int w = source->w;
     const int h = source->h;

@@ -10,6 +10,8 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_ttf.h>
 
+#include "gfx/rescale.h"  // nextPowerOfTwo
+
 struct GlyphEntry {
     // In units, at the font's own size.
     int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
@@ -77,8 +79,6 @@ public:
 
 // True for codes 32..126 read as signed 8-bit values.
 bool isPrintable(char ch);
-// The smallest power of two that is at least n (1 for n <= 1).
-int nextPowerOfTwo(int n);
 // Copies source into the top-left of a new power-of-two RGBA texture, keying
 // out the colour (r, g, b); delivers the texture coordinates of the picture.
 unsigned int surfaceToTexture(SDL_Surface* source, float& s0, float& t0, float& s1, float& t1, Uint8 r,

@@ -321,8 +321,7 @@ void initScrollText() {
     // The font keeps the pointer to its path, not a copy.
     static const std::string fontPath = dataFilePath(kFileFont);
     // Rendered at the size the letters are drawn, laid out at 32 points.
-    const DrawingArea& area = drawingArea();
-    glyphFont = new GlyphFont(fontPath.c_str(), 32, 0, 0.0f, 0.0f, 0.0f, drawsFiner(area) ? showScale(area) : 1.0f);
+    glyphFont = new GlyphFont(fontPath.c_str(), 32, 0, 0.0f, 0.0f, 0.0f, showScale(drawingArea()));
     scrollPosition = -12000.0f;
     scrollSpeed = 1.0f;
     for (int i = 0; i < kScrollLineCount; ++i) {

@@ -75,7 +75,7 @@ TEST(FinerPictures, AtFourteenFortyATitleCardASlideAndTheScrollersPageAreTheGene
     ASSERT_TRUE(framebuffer.create(w, h, error)) << error;
     setDrawable(w, h);
     decideDrawingPath();
-    ASSERT_TRUE(drawsFiner(drawingArea()));
+    ASSERT_FLOAT_EQ(showScale(drawingArea()), 1.8f);
 
     const std::string data = MIJOTINE_DATA_DIR "/";
     for (int slot : {int(kSlotFirstCard), kSlotFirstSlide + 1, int(kSlotScrollerBackground)}) {
