@@ -1,8 +1,9 @@
 'use strict';
 // The page around the show: the start-up question as the page's own dialog,
 // the sound and full screen that the viewer's answer allows, the show's own
-// typeface for its text, and the show's files. The page fetches those itself,
-// all at once and from its first moment, says how far they have come, checks
+// typeface for its text, and the show's files. The page fetches those itself
+// (the script and the program from its first moment, the pictures and the
+// song from its first paint), says how far they have come, checks
 // them against the sizes and digests the build wrote into the page, and says
 // in plain words what failed and what to do when one cannot be had whole and
 // unharmed. While the question waits for its answer the browser decodes the
@@ -48,11 +49,16 @@
       headers: { 'Content-Type': type, 'Content-Length': String(bytes.length), 'X-Kept': '1' },
     }))).catch(() => {});
   });
+  // The two large files wait for the page's first paint: taken in beside it,
+  // their four megabytes held the question's paint back by a sixth here
+  // (some 30 ms of 200 in a browser already running), and nothing waits on
+  // them before it. The script and the program are small and are compiled
+  // as they come.
   const FILES = [
     { name: 'mijotine.js', what: 'script', type: 'text/javascript' },
     { name: 'mijotine.wasm', what: 'program', type: 'application/wasm' },
-    { name: 'mijotine.data', what: 'pictures and font', type: 'application/octet-stream' },
-    { name: SONG_FILE, what: 'music', type: 'audio/ogg' },
+    { name: 'mijotine.data', what: 'pictures and font', type: 'application/octet-stream', afterPaint: true },
+    { name: SONG_FILE, what: 'music', type: 'audio/ogg', afterPaint: true },
   ];
   for (const file of FILES) file.size = (built[file.name] || {}).size || 0;
 
@@ -652,14 +658,14 @@
   // ask to save data; null where it is not wanted, or does not come whole:
   // the show then draws the plain ones. At a pixel ratio of 1 the page
   // fetches what it always has, whatever the window's size.
-  function finerPictures() {
+  function finerPictures(painting) {
     const wanted = built[FINER_PACKAGE] && (window.devicePixelRatio || 1) > 1 && drawableSize()[0] > 800 &&
       !(navigator.connection && navigator.connection.saveData);
     if (!wanted) return Promise.resolve(null);
     const file = { name: FINER_PACKAGE, what: 'finer pictures', type: 'application/octet-stream' };
     file.size = built[FINER_PACKAGE].size;
     FILES.push(file);
-    return download(file).catch((e) => {
+    return painting.then(() => download(file)).catch((e) => {
       console.warn(`${e && e.message ? e.message : e} The show draws its plain pictures.`);
       return null;
     });
@@ -737,7 +743,8 @@
   }
 
   // The page's stand-ins first, then the question and the touch controls,
-  // then the files, all at once from the start.
+  // then the files: the small ones at once, the large ones from the first
+  // paint (at once in a background tab, which is not painted).
   function start() {
     if (window.WebGLRenderingContext) webglShims(WebGLRenderingContext.prototype);
     canvasShims(HTMLCanvasElement.prototype);
@@ -748,10 +755,11 @@
     Module.drawableSize = drawableSize;
     watchContext();
     writeProgress();
-    const downloads = FILES.map((file) => download(file));
+    const painting = document.hidden ? Promise.resolve() : firstPaint();
+    const downloads = FILES.map((file) => (file.afterPaint ? painting.then(() => download(file)) : download(file)));
     const [script, program, data, song] = downloads;
     Module.decodedMusic = { [SONG_FILE]: decodeSong(song) };
-    startProgram(script, program, data, finerPictures());
+    startProgram(script, program, data, finerPictures(painting));
     keepForOffline(downloads);
     checkDrawing();
     firstPaint().then(prepareSound);
