@@ -214,8 +214,8 @@ std::string pictureFileCheck(const std::string& path, int& width, int& height) {
     if (st.st_size > kMostFinerBytes) return "it is too large (" + std::to_string(st.st_size) + " bytes)";
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return "it cannot be read";
-    // Only the bytes the header and the file's end hold: n from offset, or
-    // false where the file has fewer.
+    // Only the header's and the end's bytes are read: count of them from
+    // offset into bytes, or false where the file (n bytes) holds fewer.
     const long long n = st.st_size;
     unsigned char bytes[24];
     auto readAt = [&](long long offset, size_t count) {
